@@ -1,0 +1,172 @@
+// The file manager's view of the Linux file system: file references, file
+// specifications, catalogue information, flat folder iterators, creation and
+// aliases, with the platform's status codes.
+//
+// A file reference names one existing item by device and inode plus an entry
+// in a process-wide table of paths; it is 80 bytes, copied by value, and
+// becomes invalid (-43) when the item at that path is no longer the same one.
+// Symbolic links are items of their own and are never followed by these calls.
+#pragma once
+
+#include "platform/MacTypes.h"
+#include "platform/memory/Memory.h"
+
+#include <QByteArray>
+#include <type_traits>
+
+struct FSRef {
+    UInt8 hidden[80];
+};
+static_assert(sizeof(FSRef) == 80 && std::is_trivially_copyable_v<FSRef>);
+
+#pragma pack(push, 2)
+// The older form of an item's place: volume, parent folder and a short name.
+// Names that do not fit 63 bytes are carried as a token that stands for the
+// item itself, so every existing item round-trips whatever its name.
+struct FSSpec {
+    SInt16 vRefNum;
+    SInt32 parID;
+    unsigned char name[64]; // length-prefixed, at most 63 bytes
+};
+#pragma pack(pop)
+static_assert(sizeof(FSSpec) == 70);
+
+struct HFSUniStr255 {
+    UInt16 length;
+    UniChar unicode[255];
+};
+
+using FSCatalogInfoBitmap = UInt32;
+enum : FSCatalogInfoBitmap {
+    kFSCatInfoNone = 0x00000000,
+    kFSCatInfoTextEncoding = 0x00000001,
+    kFSCatInfoNodeFlags = 0x00000002,
+    kFSCatInfoVolume = 0x00000004,
+    kFSCatInfoParentDirID = 0x00000008,
+    kFSCatInfoNodeID = 0x00000010,
+    kFSCatInfoCreateDate = 0x00000020,
+    kFSCatInfoContentMod = 0x00000040,
+    kFSCatInfoAttrMod = 0x00000080,
+    kFSCatInfoAccessDate = 0x00000100,
+    kFSCatInfoBackupDate = 0x00000200,
+    kFSCatInfoPermissions = 0x00000400,
+    kFSCatInfoFinderInfo = 0x00000800,
+    kFSCatInfoFinderXInfo = 0x00001000,
+    kFSCatInfoValence = 0x00002000,
+    kFSCatInfoDataSizes = 0x00004000,
+    kFSCatInfoRsrcSizes = 0x00008000,
+    kFSCatInfoGettableInfo = 0x0003FFFF,
+};
+
+enum : UInt16 {
+    kFSNodeLockedMask = 0x0001,
+    kFSNodeIsDirectoryMask = 0x0010,
+};
+
+// Seconds since 1904-01-01 00:00:00 UTC, with a 16-bit fraction.
+struct UTCDateTime {
+    UInt16 highSeconds;
+    UInt32 lowSeconds;
+    UInt16 fraction;
+};
+
+struct FSCatalogInfo {
+    UInt16 nodeFlags;
+    SInt16 volume;
+    UInt32 parentDirID;
+    UInt32 nodeID;
+    UInt8 sharingFlags;
+    UInt8 userPrivileges;
+    UInt8 reserved1;
+    UInt8 reserved2;
+    UTCDateTime createDate;
+    UTCDateTime contentModDate;
+    UTCDateTime attributeModDate;
+    UTCDateTime accessDate;
+    UTCDateTime backupDate;
+    UInt32 permissions[4]; // owner, group, mode, special
+    UInt8 finderInfo[16];
+    UInt8 extFinderInfo[16];
+    UInt64 dataLogicalSize;
+    UInt64 dataPhysicalSize;
+    UInt64 rsrcLogicalSize;
+    UInt64 rsrcPhysicalSize;
+    UInt32 valence;
+    TextEncoding textEncodingHint;
+};
+
+using FSIterator = struct OpaqueFSIterator*;
+using FSIteratorFlags = UInt32;
+enum : FSIteratorFlags { kFSIterateFlat = 0, kFSIterateSubtree = 1 };
+
+// --- references, specifications and paths -----------------------------------
+
+OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
+                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef);
+OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef);
+// The item's path as bytes, terminated ("/" separators; UTF-8 where the names are).
+OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize);
+OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
+// Whether two references name the same item: noErr when they do, diffRefErr not.
+OSErr FSCompareFSRefs(const FSRef* ref1, const FSRef* ref2);
+enum : OSErr { diffVolErr = -1303, diffRefErr = -1304 }; // -1304 is this layer's choice
+
+// --- names and creation -------------------------------------------------------
+
+// Looks a name up in a folder, ignoring letter case (and Unicode normal form).
+// -43 when no item has the name; -50 for a name over 255 units or one holding
+// "/" or NUL; -120 when the parent is not a folder.
+OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
+                         TextEncoding textEncodingHint, FSRef* newRef);
+// Creates an empty file, claiming the name atomically: -48 when the exact
+// name exists. A name some item holds in other letter case is not checked
+// here; callers look names up first.
+OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
+                          FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo,
+                          FSRef* newRef, FSSpec* newSpec);
+OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
+                               const UniChar* name, FSCatalogInfoBitmap whichInfo,
+                               const FSCatalogInfo* catalogInfo, FSRef* newRef, FSSpec* newSpec,
+                               UInt32* newDirID);
+// Removes a file or an empty folder.
+OSErr FSDeleteObject(const FSRef* ref);
+
+// --- flat iteration --------------------------------------------------------------
+
+OSErr FSOpenIterator(const FSRef* container, FSIteratorFlags flags, FSIterator* iterator);
+OSErr FSCloseIterator(FSIterator iterator);
+// Gives at most one item per call in the file system's own order (larger
+// maximums are served one item at a time too). The last item may come with
+// errFSNoMoreItems; a call after it gives 0 items and errFSNoMoreItems.
+OSErr FSGetCatalogInfoBulk(FSIterator iterator, ItemCount maximumObjects, ItemCount* actualObjects,
+                           Boolean* containerChanged, FSCatalogInfoBitmap whichInfo,
+                           FSCatalogInfo* catalogInfos, FSRef* refs, FSSpec* specs,
+                           HFSUniStr255* names);
+
+// --- aliases ----------------------------------------------------------------------
+
+using AliasHandle = Handle;
+using AliasPtr = Ptr;
+// An alias record of target (fromFile, which is relative resolution, is ignored).
+OSErr FSNewAlias(const FSRef* fromFile, const FSRef* target, AliasHandle* inAlias);
+OSErr NewAlias(const FSSpec* fromFile, const FSSpec* target, AliasHandle* alias);
+// Rewrites alias so that it names target; wasChanged tells whether it did.
+OSErr UpdateAlias(const FSSpec* fromFile, const FSSpec* target, AliasHandle alias,
+                  Boolean* wasChanged);
+// Finds the item again, also after it was renamed within its folder.
+// wasChanged is set when the record no longer matches the item's path.
+OSErr FSResolveAlias(const FSRef* fromFile, AliasHandle alias, FSRef* target, Boolean* wasChanged);
+// The same from bytes held elsewhere (a preference value, an event descriptor).
+OSErr FSResolveAliasBytes(const QByteArray& aliasBytes, FSRef* target, Boolean* wasChanged);
+
+// --- for other platform modules --------------------------------------------------
+
+namespace platform {
+// Maps errno onto the platform's status codes.
+OSErr StatusFromErrno(int error);
+// The path bytes of the item a reference names, after checking that it still
+// is the same item; the status says why not.
+OSErr PathOfRef(const FSRef& ref, QByteArray* path);
+// A reference to the item at path (not following a final symbolic link).
+OSErr RefFromPath(const QByteArray& path, FSRef* ref);
+} // namespace platform
