@@ -109,7 +109,8 @@ OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize);
 OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
 // Whether two references name the same item: noErr when they do, diffRefErr not.
 OSErr FSCompareFSRefs(const FSRef* ref1, const FSRef* ref2);
-enum : OSErr { diffVolErr = -1303, diffRefErr = -1304 }; // -1304 is this layer's choice
+inline constexpr OSErr diffVolErr = -1303;
+inline constexpr OSErr diffRefErr = -1304; // this layer's choice
 
 // --- names and creation -------------------------------------------------------
 
@@ -169,4 +170,13 @@ OSErr StatusFromErrno(int error);
 OSErr PathOfRef(const FSRef& ref, QByteArray* path);
 // A reference to the item at path (not following a final symbolic link).
 OSErr RefFromPath(const QByteArray& path, FSRef* ref);
+
+// For writers that must never leave a partial file behind: a new, empty,
+// hidden temporary file in target's folder, open for writing (*fd).
+OSErr CreateTemporaryBeside(const FSRef& target, int* fd, QByteArray* tempPath);
+// Moves a finished temporary file over target in one step; target must still
+// be the item it was.
+OSErr ReplaceWithTemporary(const QByteArray& tempPath, const FSRef& target);
+// Removes a temporary file that will not be used.
+void RemoveTemporary(const QByteArray& tempPath);
 } // namespace platform

@@ -44,7 +44,8 @@ OSStatus TECConvertText(TECObjectRef converter, const UInt8* input, ByteCount in
                         ByteCount* actualInputLength, UInt8* output, ByteCount outputLength,
                         ByteCount* actualOutputLength);
 OSStatus TECDisposeConverter(TECObjectRef converter);
-enum : OSStatus { kTECOutputBufferFullStatus = -8785, kTECUnmappableElementErr = -8779 };
+inline constexpr OSStatus kTECOutputBufferFullStatus = -8785;
+inline constexpr OSStatus kTECUnmappableElementErr = -8779;
 
 // --- length-prefixed strings -------------------------------------------------
 

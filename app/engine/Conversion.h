@@ -1,0 +1,37 @@
+// Converting one picture file into the chosen export type, and the name
+// operations the conversion and the batch run use.
+#pragma once
+
+#include "platform/files/Files.h"
+
+#include <QString>
+
+using CFStringRef = QString;
+
+// The preference that holds the chosen output extension.
+inline const QString kLastImageURLExtensionKey = QStringLiteral("Last ImageURL Extension");
+
+// Converts source into destinationFolder when it is a picture an importer
+// reads. The output keeps the source's name with the chosen extension, or a
+// unique name when that is taken. Nothing is reported; the source is never
+// changed, no existing file is overwritten, and a failed export leaves no
+// output behind.
+void ProcessFSRef(const FSRef& source, const FSRef& destinationFolder);
+
+// Whether a graphics importer reads the file.
+Boolean FSIsGraphicsFile(const FSRef& ref);
+Boolean FSpIsGraphicsFile(const FSSpec& spec);
+
+// The file's stored name with its extension replaced by newExtension (or
+// "." and newExtension appended when it has none); a null string when the
+// name cannot be read or the result would pass 255 units.
+CFStringRef FilesNameWithNewExtension(const FSRef& ref, const CFStringRef& newExtension);
+
+// The item's name in Mac Roman, NUL-terminated, in a new block the caller
+// releases with DisposePtr; null when the name cannot be read.
+char* FSGetObjectName(const FSRef& ref);
+
+// Converts count UTF-16 units to Mac Roman into a new NUL-terminated block
+// (NewPtr) stored in *text; characters without a Mac Roman form come out as
+// the converter makes them.
+void SetASCII_C_CharsFromUnicodeText(char** text, const UniChar* units, UniCharCount count);

@@ -1,0 +1,361 @@
+// Catalogue information, specifications, paths, look-up, creation and
+// removal of items.
+#include "platform/files/Files.h"
+
+#include "platform/files/FolderIndex.h"
+#include "platform/files/RefTable.h"
+#include "platform/text/TextEncoding.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform::files;
+
+namespace {
+
+// Seconds between 1904-01-01 and 1970-01-01.
+constexpr SInt64 kSecondsFrom1904To1970 = 2082844800;
+
+UTCDateTime toUTCDateTime(const timespec& t)
+{
+    const SInt64 seconds = SInt64(t.tv_sec) + kSecondsFrom1904To1970;
+    UTCDateTime d{};
+    if (seconds < 0)
+        return d;
+    d.highSeconds = UInt16(UInt64(seconds) >> 32);
+    d.lowSeconds = UInt32(UInt64(seconds) & 0xFFFFFFFFu);
+    d.fraction = UInt16((UInt64(t.tv_nsec) << 16) / 1000000000u);
+    return d;
+}
+
+} // namespace
+
+// The parent's table id and the name, or a token standing for the item itself
+// when the name does not fit or could be mistaken for a token.
+void platform::files::MakeSpec(const QByteArray& path, FSSpec* spec)
+{
+    std::memset(spec, 0, sizeof *spec);
+    spec->vRefNum = kSpecVolume;
+    const QByteArray name = LastComponent(path);
+    spec->parID = SInt32(InternPath(ParentOf(path)));
+    if (path != "/" && name.size() <= 63 && !name.startsWith('\x01')) {
+        spec->name[0] = static_cast<unsigned char>(name.size());
+        std::memcpy(spec->name + 1, name.constData(), size_t(name.size()));
+        return;
+    }
+    const QByteArray token = '\x01' + QByteArray::number(InternPath(path), 16);
+    spec->name[0] = static_cast<unsigned char>(token.size());
+    std::memcpy(spec->name + 1, token.constData(), size_t(token.size()));
+}
+
+namespace {
+
+// The name as bytes for the file system; bdNamErr for names that cannot be one.
+OSErr nameBytes(UniCharCount length, const UniChar* name, QByteArray* bytes)
+{
+    if (!name || length == 0)
+        return bdNamErr;
+    if (length > 255)
+        return errFSNameTooLong;
+    const QStringView view(reinterpret_cast<const char16_t*>(name), qsizetype(length));
+    *bytes = NameToBytes(view);
+    if (bytes->contains('/') || bytes->contains('\0') || *bytes == "." || *bytes == "..")
+        return bdNamErr;
+    if (bytes->size() > 255)
+        return errFSNameTooLong;
+    return noErr;
+}
+
+OSErr folderPath(const FSRef* parentRef, QByteArray* path)
+{
+    if (!parentRef)
+        return paramErr;
+    struct stat st;
+    if (OSErr err = ResolveRef(*parentRef, path, &st); err != noErr)
+        return err;
+    return S_ISDIR(st.st_mode) ? noErr : dirNFErr;
+}
+
+} // namespace
+
+namespace platform {
+
+OSErr StatusFromErrno(int error)
+{
+    switch (error) {
+    case 0:
+        return noErr;
+    case ENOENT:
+        return fnfErr;
+    case EACCES:
+    case EPERM:
+        return afpAccessDenied;
+    case ENOTDIR:
+        return dirNFErr;
+    case EEXIST:
+        return dupFNErr;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return dskFulErr;
+    case EROFS:
+        return wPrErr;
+    case ENAMETOOLONG:
+        return errFSNameTooLong;
+    case EMFILE:
+    case ENFILE:
+        return tmfoErr;
+    case ENOMEM:
+        return memFullErr;
+    case EBUSY:
+    case ENOTEMPTY:
+        return fBsyErr;
+    case EISDIR:
+        return notAFileErr;
+    case EXDEV:
+        return diffVolErr;
+    case EINVAL:
+        return paramErr;
+    default:
+        return ioErr;
+    }
+}
+
+OSErr PathOfRef(const FSRef& ref, QByteArray* path) { return ResolveRef(ref, path, nullptr); }
+
+OSErr RefFromPath(const QByteArray& path, FSRef* ref)
+{
+    const QByteArray normal = NormalisePath(path);
+    if (normal.isEmpty())
+        return fnfErr;
+    return MakeRef(normal, ref);
+}
+
+} // namespace platform
+
+void platform::files::FillCatalogInfo(const QByteArray& path, const struct stat& st,
+                                      FSCatalogInfoBitmap whichInfo, FSCatalogInfo* info)
+{
+    std::memset(info, 0, sizeof *info);
+    if (S_ISDIR(st.st_mode))
+        info->nodeFlags |= kFSNodeIsDirectoryMask;
+    info->volume = kSpecVolume;
+    info->parentDirID = InternPath(ParentOf(path));
+    info->nodeID = InternPath(path);
+    info->userPrivileges = 0;
+    info->createDate = toUTCDateTime(st.st_mtim);
+    if (whichInfo & kFSCatInfoCreateDate) {
+        struct statx sx;
+        if (::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) == 0 &&
+            (sx.stx_mask & STATX_BTIME))
+            info->createDate = toUTCDateTime({time_t(sx.stx_btime.tv_sec),
+                                              long(sx.stx_btime.tv_nsec)});
+    }
+    info->contentModDate = toUTCDateTime(st.st_mtim);
+    info->attributeModDate = toUTCDateTime(st.st_ctim);
+    info->accessDate = toUTCDateTime(st.st_atim);
+    info->permissions[0] = UInt32(st.st_uid);
+    info->permissions[1] = UInt32(st.st_gid);
+    info->permissions[2] = UInt32(st.st_mode & 07777);
+    if (!S_ISDIR(st.st_mode)) {
+        info->dataLogicalSize = UInt64(st.st_size);
+        info->dataPhysicalSize = UInt64(st.st_blocks) * 512;
+    }
+    info->textEncodingHint = kTextEncodingUnknown;
+}
+
+OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* info,
+                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef)
+{
+    if (!ref)
+        return paramErr;
+    QByteArray path;
+    struct stat st;
+    if (OSErr err = ResolveRef(*ref, &path, &st); err != noErr)
+        return err;
+
+    if (info)
+        FillCatalogInfo(path, st, whichInfo, info);
+    if (outName) {
+        const QString name = NameFromBytes(LastComponent(path));
+        outName->length = UInt16(std::min<qsizetype>(name.size(), 255));
+        std::memcpy(outName->unicode, name.utf16(), size_t(outName->length) * 2);
+    }
+    if (fsSpec)
+        MakeSpec(path, fsSpec);
+    if (parentRef) {
+        if (path == "/")
+            std::memset(parentRef, 0, sizeof *parentRef);
+        else if (OSErr err = MakeRef(ParentOf(path), parentRef); err != noErr)
+            return err;
+    }
+    return noErr;
+}
+
+OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef)
+{
+    if (!source || !newRef || source->vRefNum != kSpecVolume || source->parID <= 0)
+        return paramErr;
+    const QByteArray parent = PathForId(UInt32(source->parID));
+    if (parent.isEmpty())
+        return dirNFErr;
+    const QByteArray name(reinterpret_cast<const char*>(source->name + 1), source->name[0]);
+    QByteArray path;
+    if (name.startsWith('\x01')) {
+        bool ok = false;
+        const UInt32 id = name.mid(1).toUInt(&ok, 16);
+        path = ok ? PathForId(id) : QByteArray();
+        if (path.isEmpty() || (path != "/" && ParentOf(path) != parent))
+            return paramErr;
+    } else if (name.isEmpty()) {
+        path = parent;
+    } else {
+        if (name.contains('/') || name == "." || name == "..")
+            return bdNamErr;
+        path = Join(parent, name);
+    }
+    return MakeRef(path, newRef);
+}
+
+OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize)
+{
+    if (!ref || !path || maxPathSize == 0)
+        return paramErr;
+    QByteArray p;
+    if (OSErr err = ResolveRef(*ref, &p, nullptr); err != noErr)
+        return err;
+    if (UInt32(p.size()) + 1 > maxPathSize)
+        return -2110; // pathTooLongErr
+    std::memcpy(path, p.constData(), size_t(p.size()) + 1);
+    return noErr;
+}
+
+OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory)
+{
+    if (!path || !*path || !ref)
+        return paramErr;
+    const QByteArray normal = NormalisePath(QByteArray(reinterpret_cast<const char*>(path)));
+    if (normal.isEmpty())
+        return fnfErr;
+    struct stat st;
+    if (OSErr err = MakeRef(normal, ref, &st); err != noErr)
+        return err;
+    if (isDirectory)
+        *isDirectory = S_ISDIR(st.st_mode);
+    return noErr;
+}
+
+OSErr FSCompareFSRefs(const FSRef* ref1, const FSRef* ref2)
+{
+    if (!ref1 || !ref2)
+        return paramErr;
+    struct stat a;
+    struct stat b;
+    if (OSErr err = ResolveRef(*ref1, nullptr, &a); err != noErr)
+        return err;
+    if (OSErr err = ResolveRef(*ref2, nullptr, &b); err != noErr)
+        return err;
+    if (a.st_dev != b.st_dev)
+        return diffVolErr;
+    return a.st_ino == b.st_ino ? noErr : diffRefErr;
+}
+
+OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
+                         TextEncoding, FSRef* newRef)
+{
+    QByteArray folder;
+    if (OSErr err = folderPath(parentRef, &folder); err != noErr)
+        return err;
+    QByteArray bytes;
+    if (OSErr err = nameBytes(nameLength, name, &bytes); err != noErr)
+        return err;
+    const QByteArray exact = Join(folder, bytes);
+    struct stat st;
+    if (::lstat(exact.constData(), &st) == 0) {
+        if (newRef)
+            EncodeRef(InternPath(exact), st, newRef);
+        return noErr;
+    }
+    if (errno != ENOENT)
+        return platform::StatusFromErrno(errno);
+    QByteArray actual;
+    if (OSErr err = FindNameIgnoringCase(folder, bytes, &actual); err != noErr)
+        return err;
+    OSErr err = MakeRef(Join(folder, actual), newRef);
+    return err == dirNFErr ? fnfErr : err;
+}
+
+OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
+                          FSCatalogInfoBitmap, const FSCatalogInfo*, FSRef* newRef, FSSpec* newSpec)
+{
+    QByteArray folder;
+    if (OSErr err = folderPath(parentRef, &folder); err != noErr)
+        return err;
+    QByteArray bytes;
+    if (OSErr err = nameBytes(nameLength, name, &bytes); err != noErr)
+        return err;
+    const QByteArray path = Join(folder, bytes);
+    OwnFolderChange change(folder);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          0666);
+    if (fd < 0)
+        return platform::StatusFromErrno(errno);
+    change.added(bytes);
+    struct stat st;
+    const int statResult = ::fstat(fd, &st);
+    ::close(fd);
+    if (statResult != 0)
+        return platform::StatusFromErrno(errno);
+    if (newRef)
+        EncodeRef(InternPath(path), st, newRef);
+    if (newSpec)
+        MakeSpec(path, newSpec);
+    return noErr;
+}
+
+OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
+                               const UniChar* name, FSCatalogInfoBitmap, const FSCatalogInfo*,
+                               FSRef* newRef, FSSpec* newSpec, UInt32* newDirID)
+{
+    QByteArray folder;
+    if (OSErr err = folderPath(parentRef, &folder); err != noErr)
+        return err;
+    QByteArray bytes;
+    if (OSErr err = nameBytes(nameLength, name, &bytes); err != noErr)
+        return err;
+    const QByteArray path = Join(folder, bytes);
+    OwnFolderChange change(folder);
+    if (::mkdir(path.constData(), 0777) != 0)
+        return platform::StatusFromErrno(errno);
+    change.added(bytes);
+    struct stat st;
+    if (OSErr err = MakeRef(path, newRef, &st); err != noErr)
+        return err;
+    if (newSpec)
+        MakeSpec(path, newSpec);
+    if (newDirID)
+        *newDirID = InternPath(path);
+    return noErr;
+}
+
+OSErr FSDeleteObject(const FSRef* ref)
+{
+    if (!ref)
+        return paramErr;
+    QByteArray path;
+    struct stat st;
+    if (OSErr err = ResolveRef(*ref, &path, &st); err != noErr)
+        return err;
+    if (path == "/")
+        return fBsyErr;
+    OwnFolderChange change(ParentOf(path));
+    const int result = S_ISDIR(st.st_mode) ? ::rmdir(path.constData()) : ::unlink(path.constData());
+    if (result != 0)
+        return platform::StatusFromErrno(errno);
+    change.removed(LastComponent(path));
+    return noErr;
+}
