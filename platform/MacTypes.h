@@ -27,6 +27,9 @@ using SInt32 = int32_t;
 using SInt64 = int64_t;
 using UInt64 = uint64_t;
 
+// A name's text encoding hint: none given.
+inline constexpr TextEncoding kTextEncodingUnknown = 0xFFFF;
+
 // Status codes. Only -43 means that an item is absent.
 inline constexpr OSErr noErr = 0;
 inline constexpr OSErr dskFulErr = -34;

@@ -93,8 +93,26 @@ QByteArray FoldedName(const QByteArray& nameBytes)
     }
     if (ascii)
         return nameBytes.toLower();
-    const QString folded =
-        NameFromBytes(nameBytes).normalized(QString::NormalizationForm_C).toCaseFolded();
+    // Qt's folding turns lone surrogates into U+FFFD, so the bytes that are
+    // not UTF-8 (carried as lone surrogates) are kept out of it.
+    const QString name = NameFromBytes(nameBytes);
+    QString folded;
+    qsizetype runStart = 0;
+    auto foldRun = [&](qsizetype end) {
+        if (end > runStart)
+            folded += name.mid(runStart, end - runStart)
+                          .normalized(QString::NormalizationForm_C)
+                          .toCaseFolded();
+    };
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t unit = name.at(i).unicode();
+        if (unit >= 0xDC80 && unit <= 0xDCFF) {
+            foldRun(i);
+            folded += QChar(unit);
+            runStart = i + 1;
+        }
+    }
+    foldRun(name.size());
     return NameToBytes(folded);
 }
 

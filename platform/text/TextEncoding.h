@@ -17,7 +17,7 @@ enum : CFStringEncoding {
     kTextEncodingUnicodeDefault = 0x100,
     kCFStringEncodingUTF8 = 0x08000100,
 };
-enum : TextEncoding { kTextEncodingMacRoman = 0, kTextEncodingUnknown = 0xFFFF };
+inline constexpr TextEncoding kTextEncodingMacRoman = 0;
 
 // --- Mac OS Roman -----------------------------------------------------------
 

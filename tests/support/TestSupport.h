@@ -1,0 +1,52 @@
+// Helpers the test programs share: temporary folders, real files, references
+// made from paths, and running a check without root's right to bypass
+// permissions (CI runs as root, where chmod alone stops nothing).
+#pragma once
+
+#include "platform/files/Files.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace testsupport {
+
+// A temporary folder that everybody may enter, so that an unprivileged child
+// can work in it too.
+// Removed with everything in it, whatever the names' bytes or permissions.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    QByteArray path() const { return m_path; }
+    QByteArray operator/(const QByteArray& name) const { return m_path + '/' + name; }
+
+private:
+    QByteArray m_path;
+};
+
+// Writes bytes to path (creating parent folders); false on failure.
+bool WriteFile(const QByteArray& path, const QByteArray& bytes);
+QByteArray ReadFile(const QByteArray& path);
+bool MakeFolder(const QByteArray& path);
+bool Exists(const QByteArray& path);
+// The names in a folder, sorted, without "." and "..".
+std::vector<QByteArray> ListFolder(const QByteArray& path);
+
+FSRef RefFor(const QByteArray& path);
+QByteArray PathFor(const FSRef& ref);
+// UTF-16 units of a name given as bytes, the way the file manager shows it.
+std::vector<UniChar> UnitsOf(const QString& name);
+
+// Runs check in a child process that cannot bypass file permissions, and
+// gives its exit status (0 when the check passed). The child reports
+// failures on standard error.
+int RunUnprivileged(const std::function<bool()>& check);
+// Makes path and its contents usable by the unprivileged child.
+void GiveToUnprivileged(const QByteArray& path);
+
+} // namespace testsupport
