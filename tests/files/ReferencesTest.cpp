@@ -95,10 +95,11 @@ TEST(References, StopNamingAnItemThatWasReplaced)
     FSCatalogInfo info;
     const OSErr err = FSGetCatalogInfo(&ref, kFSCatInfoNodeFlags, &info, nullptr, nullptr, nullptr);
     // Only a recycled inode could make the old reference valid again.
-    if (err == noErr)
+    if (err == noErr) {
         EXPECT_EQ(PathFor(ref), dir / "a");
-    else
+    } else {
         EXPECT_EQ(err, fnfErr);
+    }
 }
 
 TEST(References, GarbageIsRefusedNotFollowed)
