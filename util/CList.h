@@ -11,11 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 
-template <class T>
-struct elem;
+template <class T> struct elem;
 
-template <>
-struct elem<CString256> {
+template <> struct elem<CString256> {
     CString256 item;
     elem* next = nullptr;
     elem* next_free = nullptr;
@@ -27,8 +25,7 @@ struct elem<CString256> {
     static void operator delete(void* node, std::size_t size) noexcept;
 };
 
-template <>
-class CList<CString256>
+template <> class CList<CString256>
 {
 public:
     CList() = default;

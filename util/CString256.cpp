@@ -13,7 +13,8 @@
 CString256* CString256::nfree = nullptr;
 int32_t CString256::nchunks = 0;
 
-namespace {
+namespace
+{
 
 // Room for every 32-bit value with its sign and terminator.
 constexpr short kNumberBufferSize = 31;
@@ -26,7 +27,10 @@ size_t boundedLength(const char* source, size_t limit)
 
 } // namespace
 
-void* CString256::operator new(std::size_t) noexcept { return pool::take(nfree, nchunks); }
+void* CString256::operator new(std::size_t) noexcept
+{
+    return pool::take(nfree, nchunks);
+}
 
 void CString256::operator delete(void* object, std::size_t) noexcept
 {
@@ -35,22 +39,37 @@ void CString256::operator delete(void* object, std::size_t) noexcept
 
 // --- construction and assignment ---------------------------------------------
 
-CString256::CString256() : next_free(nullptr) { text[0] = '\0'; }
+CString256::CString256() : next_free(nullptr)
+{
+    text[0] = '\0';
+}
 
-CString256::CString256(const char* source) : CString256() { *this = source; }
+CString256::CString256(const char* source) : CString256()
+{
+    *this = source;
+}
 
 CString256::CString256(std::nullptr_t) : CString256() {}
 
-CString256::CString256(const CString256& other) : CString256() { *this = other; }
+CString256::CString256(const CString256& other) : CString256()
+{
+    *this = other;
+}
 
-CString256::CString256(unsigned char* pascal) : CString256() { *this = pascal; }
+CString256::CString256(unsigned char* pascal) : CString256()
+{
+    *this = pascal;
+}
 
 CString256::CString256(const unsigned char* pascal) : CString256()
 {
     *this = const_cast<unsigned char*>(pascal);
 }
 
-size_t CString256::length() const { return std::strlen(text); }
+size_t CString256::length() const
+{
+    return std::strlen(text);
+}
 
 void CString256::assign(const char* source, size_t length)
 {
@@ -70,7 +89,10 @@ void CString256::append(const char* source, size_t length)
     text[current + length] = '\0';
 }
 
-CString256& CString256::operator=(char* source) { return *this = const_cast<const char*>(source); }
+CString256& CString256::operator=(char* source)
+{
+    return *this = const_cast<const char*>(source);
+}
 
 CString256& CString256::operator=(const char* source)
 {
@@ -272,6 +294,15 @@ bool CString256::beginsWith_nocase(const CString256& prefix) const
 {
     return beginsWith(&prefix, 1);
 }
-bool CString256::beginsWith_nocase(const char* prefix) const { return beginsWith(prefix, 1); }
-bool CString256::endsWith_nocase(const CString256& suffix) const { return endsWith(&suffix, 1); }
-bool CString256::endsWith_nocase(const char* suffix) const { return endsWith(suffix, 1); }
+bool CString256::beginsWith_nocase(const char* prefix) const
+{
+    return beginsWith(prefix, 1);
+}
+bool CString256::endsWith_nocase(const CString256& suffix) const
+{
+    return endsWith(&suffix, 1);
+}
+bool CString256::endsWith_nocase(const char* suffix) const
+{
+    return endsWith(suffix, 1);
+}

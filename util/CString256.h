@@ -22,8 +22,7 @@
 // The platform's string object, as the preference store names it too.
 using CFStringRef = QString;
 
-template <class T>
-class CList;
+template <class T> class CList;
 
 // The uniform matcher form: (text object, pattern data, score out); the
 // adapters in util/Matching.h have it.

@@ -8,9 +8,13 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
+namespace
+{
 
-unsigned char keepCase(char byte) { return static_cast<unsigned char>(byte); }
+unsigned char keepCase(char byte)
+{
+    return static_cast<unsigned char>(byte);
+}
 
 // ASCII letters only, as everywhere in these utilities: the score of a name
 // must not depend on the locale the program happens to run in.
@@ -81,7 +85,10 @@ float approximateScore(const char* text, const char* pattern, Fold fold)
 
 using Search = const char* (*)(const char*, const char*);
 
-const char* searchCase(const char* text, const char* piece) { return std::strstr(text, piece); }
+const char* searchCase(const char* text, const char* piece)
+{
+    return std::strstr(text, piece);
+}
 
 float wildcardScore(const char* text, CList<CString256>& pieces, Search search)
 {
@@ -98,12 +105,21 @@ float wildcardScore(const char* text, CList<CString256>& pieces, Search search)
     return 1.0f;
 }
 
-CString256& textOf(void* object) { return *static_cast<CString256*>(object); }
+CString256& textOf(void* object)
+{
+    return *static_cast<CString256*>(object);
+}
 
 // A terminated text of any length, cut to the capacity.
-CString256 copyOf(void* terminated) { return CString256(static_cast<const char*>(terminated)); }
+CString256 copyOf(void* terminated)
+{
+    return CString256(static_cast<const char*>(terminated));
+}
 
-CList<CString256>& piecesOf(void* list) { return *static_cast<CList<CString256>*>(list); }
+CList<CString256>& piecesOf(void* list)
+{
+    return *static_cast<CList<CString256>*>(list);
+}
 
 } // namespace
 
@@ -147,7 +163,10 @@ void CString256::match_wildcard_nocase(CList<CString256>& pieces, float* score) 
     *score = wildcardScore(text, pieces, STRSTR);
 }
 
-void CString256::match(MatchFunc matcher, void* data, float* score) { matcher(this, data, score); }
+void CString256::match(MatchFunc matcher, void* data, float* score)
+{
+    matcher(this, data, score);
+}
 
 void matcher_case_exact_256(void* text, void* pattern, float* score)
 {

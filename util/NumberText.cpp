@@ -5,7 +5,8 @@
 
 #include <new>
 
-namespace {
+namespace
+{
 
 unsigned char folded(unsigned char byte)
 {
@@ -97,9 +98,18 @@ void reverse(char* text)
     }
 }
 
-char* itoa(uint32_t value) { return newDecimal(value, false); }
-char* itoa(int32_t value) { return newDecimal(magnitudeOf(value), value < 0); }
-char* itoa(int16_t value) { return newDecimal(magnitudeOf(value), value < 0); }
+char* itoa(uint32_t value)
+{
+    return newDecimal(value, false);
+}
+char* itoa(int32_t value)
+{
+    return newDecimal(magnitudeOf(value), value < 0);
+}
+char* itoa(int16_t value)
+{
+    return newDecimal(magnitudeOf(value), value < 0);
+}
 
 void itoa(char* buffer, short size, int32_t value)
 {

@@ -16,31 +16,29 @@
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
 #include <cstdio>
 #include <cstdlib>
+#include <sanitizer/asan_interface.h>
 #endif
 
-namespace pool {
+namespace pool
+{
 
 inline constexpr int kChunkObjects = 256;
 
 #if defined(__SANITIZE_ADDRESS__)
-template <class T>
-void poisonFree(T* object)
+template <class T> void poisonFree(T* object)
 {
     auto* start = reinterpret_cast<char*>(object);
     auto* link = reinterpret_cast<char*>(&object->next_free);
     ASAN_POISON_MEMORY_REGION(start, size_t(link - start));
     ASAN_POISON_MEMORY_REGION(link + sizeof(T*), sizeof(T) - size_t(link - start) - sizeof(T*));
 }
-template <class T>
-void unpoison(T* object)
+template <class T> void unpoison(T* object)
 {
     ASAN_UNPOISON_MEMORY_REGION(object, sizeof(T));
 }
-template <class T>
-void checkNotFree(T* object)
+template <class T> void checkNotFree(T* object)
 {
     if (__asan_address_is_poisoned(object)) {
         std::fprintf(stderr, "pool: object %p given back twice\n", static_cast<void*>(object));
@@ -48,22 +46,12 @@ void checkNotFree(T* object)
     }
 }
 #else
-template <class T>
-void poisonFree(T*)
-{
-}
-template <class T>
-void unpoison(T*)
-{
-}
-template <class T>
-void checkNotFree(T*)
-{
-}
+template <class T> void poisonFree(T*) {}
+template <class T> void unpoison(T*) {}
+template <class T> void checkNotFree(T*) {}
 #endif
 
-template <class T>
-void give(T*& freeList, void* storage) noexcept
+template <class T> void give(T*& freeList, void* storage) noexcept
 {
     if (!storage)
         return;
@@ -76,8 +64,7 @@ void give(T*& freeList, void* storage) noexcept
 
 // Storage for one T, or null when a new chunk is needed and cannot be had.
 // chunkCount counts the chunks obtained, for the pool's own tests.
-template <class T>
-void* take(T*& freeList, int32_t& chunkCount) noexcept
+template <class T> void* take(T*& freeList, int32_t& chunkCount) noexcept
 {
     if (freeList) {
         T* object = freeList;

@@ -11,7 +11,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct OpenFork {
     int fd = -1;

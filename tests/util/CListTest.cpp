@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::vector<std::string> valuesOf(CList<CString256>& list)
 {
@@ -65,8 +66,12 @@ TEST(CList, ParseIntoListDropsEmptyTokens)
         const char* delimiters;
         Values expected;
     } const cases[] = {
-        {",,a,,b,", ",", {"a", "b"}},   {"", ",", {}},           {",,,", ",", {}},
-        {"a b,,c d", ", ", {"a", "b", "c", "d"}}, {"abc", "", {"abc"}}, {"a.b", ",", {"a.b"}},
+        {",,a,,b,", ",", {"a", "b"}},
+        {"", ",", {}},
+        {",,,", ",", {}},
+        {"a b,,c d", ", ", {"a", "b", "c", "d"}},
+        {"abc", "", {"abc"}},
+        {"a.b", ",", {"a.b"}},
         {"x\xE9y", "\xE9", {"x", "y"}},
     };
     CList<CString256> list;

@@ -13,7 +13,8 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
 std::string cut(std::string text)
 {
@@ -132,7 +133,8 @@ TEST(CString256Property, EveryOperationKeepsATerminatedTextWithinCapacity)
                 break;
             }
             }
-            ASSERT_NE(std::memchr(s.text, '\0', sizeof s.text), nullptr) << "operation " << operation;
+            ASSERT_NE(std::memchr(s.text, '\0', sizeof s.text), nullptr)
+                << "operation " << operation;
             ASSERT_EQ(std::string(s.text), model) << "operation " << operation;
         }
     }

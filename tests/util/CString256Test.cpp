@@ -1,8 +1,8 @@
 // CString256: cutting at the capacity, the conversions from the platform's
 // text forms, the text operations and writing lines to a file.
+#include "util/CString256.h"
 #include "platform/files/Forks.h"
 #include "platform/memory/Memory.h"
-#include "util/CString256.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,13 @@
 #include <limits>
 #include <string>
 
-namespace {
+namespace
+{
 
-std::string textOf(const CString256& s) { return std::string(s.text); }
+std::string textOf(const CString256& s)
+{
+    return std::string(s.text);
+}
 
 struct OperationCase {
     const char* name;
@@ -50,24 +54,33 @@ const std::string k253(253, 'a');
 TEST(CString256, AssignmentsAndAppendsCutAtTheCapacity)
 {
     char* noText = nullptr;
-    unsigned char pascal[] = "\x03" "abcdef";
+    unsigned char pascal[] = "\x03"
+                             "abcdef";
     runCases({
-        {"assign 300", "", [](CString256& s) { s = std::string(300, 'x').c_str(); }, std::string(255, 'x')},
+        {"assign 300", "", [](CString256& s) { s = std::string(300, 'x').c_str(); },
+         std::string(255, 'x')},
         {"append to 252", k252, [](CString256& s) { s += "abcdef"; }, k252 + "abc"},
         {"char to 253", k253, [](CString256& s) { s += 'z'; }, k253 + "z"},
-        {"two chars to 253", k253, [](CString256& s) { s += 'z'; s += 'y'; }, k253 + "z"},
+        {"two chars to 253", k253,
+         [](CString256& s) {
+             s += 'z';
+             s += 'y';
+         },
+         k253 + "z"},
         {"zero byte", "ab", [](CString256& s) { s += '\0'; }, "ab"},
         {"assign null", "ab", [&](CString256& s) { s = noText; }, ""},
         {"assign nullptr", "ab", [](CString256& s) { s = nullptr; }, ""},
         {"append null", "ab", [&](CString256& s) { s += noText; }, "ab"},
         {"append itself", "abc", [](CString256& s) { s += s; }, "abcabc"},
         {"number 0", "ab", [](CString256& s) { s = 0; }, "0"},
-        {"most negative", "", [](CString256& s) { s = std::numeric_limits<int32_t>::min(); }, "-2147483648"},
+        {"most negative", "", [](CString256& s) { s = std::numeric_limits<int32_t>::min(); },
+         "-2147483648"},
         {"append number", "x", [](CString256& s) { s += -5; }, "x-5"},
         {"append number cut", k252, [](CString256& s) { s += 12345; }, k252 + "123"},
         {"pascal", "zz", [&](CString256& s) { s = pascal; }, "abc"},
         {"append pascal", "zz", [&](CString256& s) { s += pascal; }, "zzabc"},
-        {"Mac Roman", "", [](CString256& s) { s = QStringLiteral("caf\u00E9 \u20AC"); }, "caf\x8E \xDB"},
+        {"Mac Roman", "", [](CString256& s) { s = QStringLiteral("caf\u00E9 \u20AC"); },
+         "caf\x8E \xDB"},
         {"not Mac Roman", "ab", [](CString256& s) { s = QStringLiteral("\u4E2D"); }, ""},
         {"too long to convert", "ab", [](CString256& s) { s = QString(256, u'a'); }, ""},
         {"append Mac Roman", "x", [](CString256& s) { s += QStringLiteral("\u00E9"); }, "x\x8E"},
@@ -102,13 +115,15 @@ TEST(CString256, TextOperations)
 {
     runCases({
         {"suffix", "photo.tiff", [](CString256& s) { s.change_suffix("jpg"); }, "photo.jpg"},
-        {"last dot", "archive.tar.gz", [](CString256& s) { s.change_suffix("jpg"); }, "archive.tar.jpg"},
+        {"last dot", "archive.tar.gz", [](CString256& s) { s.change_suffix("jpg"); },
+         "archive.tar.jpg"},
         {"no dot", "README", [](CString256& s) { s.change_suffix("jpg"); }, "README.jpg"},
         {"empty suffix", "x.txt", [](CString256& s) { s.change_suffix(""); }, "x."},
         {"suffix at capacity", std::string(255, 'n'), [](CString256& s) { s.change_suffix("jpg"); },
          std::string(255, 'n')},
         {"lower", "ABC-\xC9z", [](CString256& s) { s.to_lower(); }, "abc-\xC9z"},
-        {"filter", "a b\tc!\x7F\x80~", [](CString256& s) { s.filter_to_alnum_or_punct(); }, "abc!~"},
+        {"filter", "a b\tc!\x7F\x80~", [](CString256& s) { s.filter_to_alnum_or_punct(); },
+         "abc!~"},
     });
 }
 
@@ -121,10 +136,10 @@ TEST(CString256, PrefixAndSuffixTests)
         bool begins;
         bool ends;
     } const cases[] = {
-        {"photo.jpg", "", 0, true, true},          {"x.jpg", "JPG", 1, false, true},
-        {"x.jpg", "JPG", 0, false, false},        {"jpg", "photo.jpg", 0, false, false},
-        {"Photo.jpg", "pHOTO", 1, true, false},   {"photo", "photo", 0, true, true},
-        {"ph", "photo", 1, false, false},         {"\xC9t\xC9", "\xE9", 1, false, false},
+        {"photo.jpg", "", 0, true, true},       {"x.jpg", "JPG", 1, false, true},
+        {"x.jpg", "JPG", 0, false, false},      {"jpg", "photo.jpg", 0, false, false},
+        {"Photo.jpg", "pHOTO", 1, true, false}, {"photo", "photo", 0, true, true},
+        {"ph", "photo", 1, false, false},       {"\xC9t\xC9", "\xE9", 1, false, false},
     };
     for (const Case& c : cases) {
         const CString256 s(c.text);

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 float scoreOf(const char* text, MatchFunc matcher, const char* pattern)
 {

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::string decimal(int64_t value)
 {
@@ -49,9 +50,9 @@ TEST(STRSTR, FindsLeftmostOccurrenceIgnoringAsciiCase)
         const char* pattern;
         int expected; // offset, or -1 for none
     } const cases[] = {
-        {"photo.jpg", "JPG", 6},  {"abc", "x", -1},       {"abc", "", 0},
-        {"", "", 0},              {"abcabd", "abd", 3},  {"ab", "abc", -1},
-        {"xAbAb", "ab", 1},       {"\xC9t\xE9", "\xE9", 2}, {"\xC9", "\xE9", -1},
+        {"photo.jpg", "JPG", 6}, {"abc", "x", -1},  {"abc", "", 0},     {"", "", 0},
+        {"abcabd", "abd", 3},    {"ab", "abc", -1}, {"xAbAb", "ab", 1}, {"\xC9t\xE9", "\xE9", 2},
+        {"\xC9", "\xE9", -1},
     };
     for (const Case& c : cases) {
         const char* found = STRSTR(c.text, c.pattern);
@@ -67,9 +68,11 @@ TEST(STRNCMP, ComparesFoldedAndAnswersWithUnfoldedDifference)
         int n;
         int expected;
     } const cases[] = {
-        {"ABCdef", "abcXYZ", 3, 0}, {"ABCdef", "abcXYZ", 4, 'd' - 'X'}, {"x", "y", 0, 0},
-        {"abc", "ABC", 10, 0},      {"a", "B", 1, 'a' - 'B'},           {"abc", "abd", -1, 'c' - 'd'},
-        {"ab", "abc", 5, -'c'},     {"\xE9", "\xC9", 1, 0xE9 - 0xC9},   {"abc\0x", "ABC\0y", 5, 0},
+        {"ABCdef", "abcXYZ", 3, 0}, {"ABCdef", "abcXYZ", 4, 'd' - 'X'},
+        {"x", "y", 0, 0},           {"abc", "ABC", 10, 0},
+        {"a", "B", 1, 'a' - 'B'},   {"abc", "abd", -1, 'c' - 'd'},
+        {"ab", "abc", 5, -'c'},     {"\xE9", "\xC9", 1, 0xE9 - 0xC9},
+        {"abc\0x", "ABC\0y", 5, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(STRNCMP(c.a, c.b, c.n), c.expected) << c.a << " / " << c.b << " / " << c.n;

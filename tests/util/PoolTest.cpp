@@ -13,18 +13,17 @@
 #include <set>
 #include <vector>
 
-namespace {
+namespace
+{
 
-template <class T>
-bool inChunk(const T* object, const T* chunk)
+template <class T> bool inChunk(const T* object, const T* chunk)
 {
     const auto address = reinterpret_cast<uintptr_t>(object);
     const auto start = reinterpret_cast<uintptr_t>(chunk);
     return address >= start && address < start + 256 * sizeof(T);
 }
 
-template <class T>
-void expectChunkOrder()
+template <class T> void expectChunkOrder()
 {
     std::vector<T*> held;
     // Take objects until one comes from a fresh chunk: that is the chunk's
