@@ -12,9 +12,21 @@
 //   array       QMetaType::QVariantList <array>
 //   dictionary  QMetaType::QVariantMap  <dict>
 //
+// Other value types are stored in the kind a file gives back: every integer
+// type as qint64, float as double, dates in UTC, QStringList as an array,
+// QVariantHash as a dictionary. Values a file cannot carry (other types, text
+// with characters XML cannot hold, nesting deeper than 256) are refused and
+// leave the stored value as it was.
+//
 // Set changes this process's view at once; Synchronize writes pending
 // changes atomically under a lock, merged over what other processes wrote,
-// and makes their changes visible here.
+// and makes their changes visible here. A user's file that cannot be read as
+// a property list reads as empty and is renamed aside
+// ("<domain>.plist.corrupt-<UTC time>") before anything is written over it.
+//
+// The locations are read from the environment at every call; caches are per
+// file, so pending changes belong to the file they were made for. All calls
+// may be made from any thread.
 #pragma once
 
 #include <QString>
