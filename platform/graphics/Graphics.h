@@ -19,6 +19,13 @@ enum : OSType {
     GraphicsExporterComponentType = 0x67726578, // 'grex'
     kQTFileTypePicture = 0x50494354,            // 'PICT'
 };
+// Why an import or export failed, in the image codec's own codes.
+enum : OSErr {
+    noCodecErr = -8961,      // no picture loader reads the file
+    codecSizeErr = -8963,    // the picture is larger than this program converts
+    codecBadDataErr = -8969, // the picture's data is truncated or corrupt
+};
+
 enum : CodecQ {
     codecMinQuality = 0x000,
     codecLowQuality = 0x100,

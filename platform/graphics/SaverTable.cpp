@@ -1,0 +1,122 @@
+// The saver table and the part of it the running libvips can write.
+#include "platform/graphics/SaverTable.h"
+
+#include "platform/graphics/VipsSupport.h"
+
+#include <vips/vips8>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <vector>
+
+namespace platform::graphics {
+
+namespace {
+
+// Commonest first, JPEG first. Each four-character code is the one the old
+// graphics exporters used for the format where they had one ('JPEG', 'PNGf',
+// 'TIFF', 'GIFf', 'jp2 '); the newer formats take their brand or extension.
+//
+// Quality (0..1024, 768 = codecHighQuality) maps onto libvips' 1..100
+// scale as quality × 100 / 1024, so 768 is Q 75, the level the common tools
+// use by default; 1024 (codecLosslessQuality) picks the lossless mode where
+// the format has one.
+//
+// Options chosen with bench/run.sh (figures in the comments are from it):
+// - JPEG: optimised Huffman tables make outputs 7-20% smaller than libvips'
+//   default tables, matching ImageMagick's sizes at the same quality. They
+//   need the encoder to hold the whole picture's coefficients, so they are
+//   given only to pictures within kWholePictureBufferLimit (about 44
+//   megapixels of colour); ImageMagick makes the same trade by its memory
+//   limit.
+// - PNG: adaptive row filtering at zlib level 6. Unfiltered PNGs (libvips'
+//   default) come out about 1.85 times ImageMagick's size.
+// - TIFF: LZW with horizontal differencing: lossless, and read by every
+//   TIFF reader, unlike deflate.
+constexpr SaverEntry kSavers[] = {
+    {FOUR_CHAR_CODE("JPEG"), "JPEG image", "jpg", "image/jpeg", "jpegsave_target", "",
+     "optimize_coding=true", "Q", nullptr, false, false, false},
+    {FOUR_CHAR_CODE("PNGf"), "PNG image", "png", "image/png", "pngsave_target",
+     "compression=6,filter=all", "", nullptr, nullptr, true, false, false},
+    {FOUR_CHAR_CODE("WEBP"), "WebP image", "webp", "image/webp", "webpsave_target", "", "",
+     "Q", "lossless", true, true, false},
+    {FOUR_CHAR_CODE("TIFF"), "TIFF image", "tif", "image/tiff", "tiffsave_target",
+     "compression=lzw,predictor=horizontal", "", nullptr, nullptr, true, false, false},
+    {FOUR_CHAR_CODE("GIFf"), "GIF image", "gif", "image/gif", "gifsave_target", "", "", nullptr,
+     nullptr, true, true, false},
+    {FOUR_CHAR_CODE("heic"), "HEIF image", "heic", "image/heic", "heifsave_target",
+     "compression=hevc", "", "Q", "lossless", true, false, true},
+    {FOUR_CHAR_CODE("avif"), "AVIF image", "avif", "image/avif", "heifsave_target",
+     "compression=av1", "", "Q", "lossless", true, false, true},
+    {FOUR_CHAR_CODE("jxl "), "JPEG XL image", "jxl", "image/jxl", "jxlsave_target", "", "", "Q",
+     "lossless", true, false, false},
+    {FOUR_CHAR_CODE("jp2 "), "JPEG 2000 image", "jp2", "image/jp2", "jp2ksave_target", "", "",
+     "Q", "lossless", true, false, false},
+    {FOUR_CHAR_CODE("PPM "), "Portable pixmap", "ppm", "image/x-portable-pixmap",
+     "ppmsave_target", "format=ppm", "", nullptr, nullptr, false, false, false},
+};
+
+// Writes a small picture into memory with the entry's saver: the encoder
+// plug-in is there when this works.
+bool EncoderWorks(const SaverEntry& entry)
+{
+    try {
+        vips::VImage picture = vips::VImage::black(16, 16, vips::VImage::option()->set("bands", 3));
+        vips::VTarget target = vips::VTarget::new_to_memory();
+        vips::VImage::call_option_string(
+            entry.saver, entry.options,
+            vips::VImage::option()->set("in", picture)->set("target", target));
+        return true;
+    } catch (const vips::VError&) {
+        TakeVipsError();
+        return false;
+    }
+}
+
+std::vector<const SaverEntry*> FindAvailableSavers()
+{
+    std::vector<const SaverEntry*> available;
+    if (!EnsureVips())
+        return available;
+    for (const SaverEntry& entry : kSavers) {
+        if (!vips_type_find("VipsOperation", entry.saver))
+            continue;
+        if (entry.probeEncoder && !EncoderWorks(entry))
+            continue;
+        available.push_back(&entry);
+    }
+    return available;
+}
+
+} // namespace
+
+std::span<const SaverEntry> AllSavers()
+{
+    return kSavers;
+}
+
+std::span<const SaverEntry* const> AvailableSavers()
+{
+    static std::once_flag once;
+    static std::vector<const SaverEntry*> available;
+    std::call_once(once, [] { available = FindAvailableSavers(); });
+    return available;
+}
+
+const SaverEntry* FindSaver(OSType exportType)
+{
+    for (const SaverEntry* entry : AvailableSavers()) {
+        if (entry->exportType == exportType)
+            return entry;
+    }
+    return nullptr;
+}
+
+int VipsQuality(CodecQ quality)
+{
+    const long scaled = std::lround(double(quality) * 100.0 / 1024.0);
+    return int(std::clamp(scaled, 1L, 100L));
+}
+
+} // namespace platform::graphics

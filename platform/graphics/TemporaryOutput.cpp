@@ -1,0 +1,145 @@
+// Writing an export beside its output file and putting it in place.
+#include "platform/graphics/TemporaryOutput.h"
+
+#include "platform/graphics/VipsSupport.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace platform::graphics {
+
+namespace {
+
+// The permissions a new file gets from this process: 0666 less the umask.
+// umask() can only be read by changing it, which other threads would see,
+// so it is read from the kernel's status page instead.
+mode_t NewFileMode()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0)
+            return 0666 & ~mode_t(std::stoul(line.substr(6), nullptr, 8));
+    }
+    return 0644;
+}
+
+} // namespace
+
+TemporaryOutput::TemporaryOutput(const QByteArray& outputPath) : m_outputPath(outputPath) {}
+
+TemporaryOutput::~TemporaryOutput()
+{
+    if (m_target.get_target())
+        g_signal_handlers_disconnect_by_data(m_target.get_target(), this);
+    if (!m_committed)
+        Discard();
+}
+
+OSErr TemporaryOutput::Create()
+{
+    const qsizetype slash = m_outputPath.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : m_outputPath.left(slash + 1);
+    QByteArray pattern = folder + (folder.endsWith('/') ? "" : "/") + ".tessaly-XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        return StatusFromFileError(errno);
+    m_fd = fd;
+    m_temporaryPath = pattern;
+
+    VipsTargetCustom* custom = vips_target_custom_new();
+    g_signal_connect(custom, "write", G_CALLBACK(OnWrite), this);
+    g_signal_connect(custom, "read", G_CALLBACK(OnRead), this);
+    g_signal_connect(custom, "seek", G_CALLBACK(OnSeek), this);
+    g_signal_connect(custom, "end", G_CALLBACK(OnEnd), this);
+    m_target = vips::VTarget(VIPS_TARGET(custom));
+    return noErr;
+}
+
+OSErr TemporaryOutput::WriteStatus() const
+{
+    return StatusFromFileError(m_writeError);
+}
+
+OSErr TemporaryOutput::Commit(UInt64* size)
+{
+    if (m_fd < 0)
+        return paramErr;
+    if (vips_target_end(m_target.get_target()) != 0) {
+        TakeVipsError();
+        return m_writeError ? WriteStatus() : ioErr;
+    }
+    // The output keeps the permissions a new file gets (the claimed output
+    // file was made that way), not mkstemp's owner-only ones.
+    struct stat info;
+    if (::fsync(m_fd) != 0 || ::fchmod(m_fd, NewFileMode()) != 0 || ::fstat(m_fd, &info) != 0)
+        return StatusFromFileError(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        return StatusFromFileError(errno);
+    if (::rename(m_temporaryPath.constData(), m_outputPath.constData()) != 0)
+        return StatusFromFileError(errno);
+    m_committed = true;
+    if (size)
+        *size = UInt64(info.st_size);
+    return noErr;
+}
+
+void TemporaryOutput::Discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporaryPath.isEmpty())
+        ::unlink(m_temporaryPath.constData());
+}
+
+gint64 TemporaryOutput::OnWrite(VipsTargetCustom*, const void* data, gint64 length, void* self)
+{
+    auto* output = static_cast<TemporaryOutput*>(self);
+    const char* bytes = static_cast<const char*>(data);
+    gint64 left = length;
+    while (left > 0) {
+        const ssize_t written = ::write(output->m_fd, bytes, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            if (!output->m_writeError)
+                output->m_writeError = errno;
+            return -1;
+        }
+        bytes += written;
+        left -= written;
+    }
+    return length;
+}
+
+gint64 TemporaryOutput::OnRead(VipsTargetCustom*, void* buffer, gint64 length, void* self)
+{
+    auto* output = static_cast<TemporaryOutput*>(self);
+    ssize_t got;
+    do {
+        got = ::read(output->m_fd, buffer, size_t(length));
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+gint64 TemporaryOutput::OnSeek(VipsTargetCustom*, gint64 offset, int whence, void* self)
+{
+    return ::lseek(static_cast<TemporaryOutput*>(self)->m_fd, off_t(offset), whence);
+}
+
+int TemporaryOutput::OnEnd(VipsTargetCustom*, void*)
+{
+    return 0;
+}
+
+} // namespace platform::graphics

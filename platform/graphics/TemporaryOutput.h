@@ -1,0 +1,51 @@
+// The file an export writes before it becomes the output: a new, uniquely
+// named file beside the output (same folder, so the final rename stays on
+// one file system), renamed over the output only once the picture is
+// complete and on disk. Until then the output file keeps what it had, and a
+// failed export removes the temporary file, so a destination never shows a
+// partial picture.
+#pragma once
+
+#include "platform/MacTypes.h"
+
+#include <QByteArray>
+
+#include <vips/vips8>
+
+namespace platform::graphics {
+
+class TemporaryOutput {
+public:
+    explicit TemporaryOutput(const QByteArray& outputPath);
+    // Removes the temporary file unless Commit succeeded.
+    ~TemporaryOutput();
+    TemporaryOutput(const TemporaryOutput&) = delete;
+    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+
+    // Creates the temporary file (a short name, so it fits wherever the
+    // output's name does).
+    OSErr Create();
+    // A libvips target writing into the temporary file.
+    vips::VTarget& Target() { return m_target; }
+    // The status of the first failed write (a full disk, say), or noErr.
+    OSErr WriteStatus() const;
+    // Flushes the picture to disk and renames it over the output file;
+    // size receives the number of bytes written.
+    OSErr Commit(UInt64* size);
+
+private:
+    static gint64 OnWrite(VipsTargetCustom*, const void* data, gint64 length, void* self);
+    static gint64 OnRead(VipsTargetCustom*, void* buffer, gint64 length, void* self);
+    static gint64 OnSeek(VipsTargetCustom*, gint64 offset, int whence, void* self);
+    static int OnEnd(VipsTargetCustom*, void* self);
+    void Discard();
+
+    QByteArray m_outputPath;
+    QByteArray m_temporaryPath;
+    int m_fd = -1;
+    int m_writeError = 0;
+    bool m_committed = false;
+    vips::VTarget m_target{nullptr};
+};
+
+} // namespace platform::graphics
