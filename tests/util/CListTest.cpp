@@ -12,29 +12,26 @@
 namespace
 {
 
-std::vector<std::string> valuesOf(CList<CString256>& list)
+using Values = std::vector<std::string>;
+
+// The values in order, checking the links and count on the way.
+Values valuesOf(const CList<CString256>& list)
 {
-    std::vector<std::string> values;
-    int32_t walked = 0;
-    for (auto* node = list.first; node; node = node->next, ++walked) {
+    Values values;
+    for (auto* node = list.first; node; node = node->next) {
         values.emplace_back(node->item.text);
-        if (!node->next) {
-            EXPECT_EQ(node, list.last);
-        }
+        EXPECT_EQ(node->next == nullptr, node == list.last);
     }
-    EXPECT_EQ(walked, list.count);
-    EXPECT_EQ(list.first == nullptr, list.count == 0);
+    EXPECT_EQ(int32_t(values.size()), list.count);
     return values;
 }
 
-void fill(CList<CString256>& list, const std::vector<std::string>& values)
+void fill(CList<CString256>& list, const Values& values)
 {
     list.clear();
     for (const std::string& v : values)
         list.append(CString256(v.c_str()));
 }
-
-using Values = std::vector<std::string>;
 
 } // namespace
 
@@ -42,16 +39,12 @@ TEST(CList, AppendKeepsCopiesAndClearEmpties)
 {
     CList<CString256> list;
     list.clear();
-    EXPECT_TRUE(valuesOf(list).empty());
-
+    EXPECT_EQ(valuesOf(list), Values{});
     CString256 value("first");
     list.append(value);
-    EXPECT_EQ(list.first, list.last);
-    EXPECT_EQ(list.count, 1);
     value = "changed";
     list.append(value);
     EXPECT_EQ(valuesOf(list), (Values{"first", "changed"}));
-
     list.clear();
     EXPECT_EQ(list.current, nullptr);
     list.append(value);
@@ -59,55 +52,32 @@ TEST(CList, AppendKeepsCopiesAndClearEmpties)
     EXPECT_EQ(valuesOf(list), Values{"changed"});
 }
 
-TEST(CList, ParseIntoListDropsEmptyTokens)
+TEST(CList, SplitAndJoinTables)
 {
-    struct Case {
-        const char* text;
-        const char* delimiters;
-        Values expected;
-    } const cases[] = {
-        {",,a,,b,", ",", {"a", "b"}},
-        {"", ",", {}},
-        {",,,", ",", {}},
-        {"a b,,c d", ", ", {"a", "b", "c", "d"}},
-        {"abc", "", {"abc"}},
-        {"a.b", ",", {"a.b"}},
-        {"x\xE9y", "\xE9", {"x", "y"}},
-    };
+    // clang-format off
+    struct { const char *text, *delimiters; Values expected; } const splits[] = {
+        {",,a,,b,", ",", {"a", "b"}},       {"", ",", {}},       {",,,", ",", {}},
+        {"a b,,c", ", ", {"a", "b", "c"}},  {"abc", "", {"abc"}}, {"x\xE9y", "\xE9", {"x", "y"}}};
+    // clang-format on
     CList<CString256> list;
-    for (const Case& c : cases) {
+    for (const auto& c : splits) {
         fill(list, {"left", "over"});
-        const CString256 text(c.text);
-        text.parse_into_list(c.delimiters, list);
+        CString256(c.text).parse_into_list(c.delimiters, list);
         EXPECT_EQ(valuesOf(list), c.expected) << c.text;
-        EXPECT_EQ(std::string(text.text), c.text);
     }
-}
-
-TEST(CList, ParseIntoListWhenTheTextIsOneOfTheListsOwnValues)
-{
-    CList<CString256> list;
-    fill(list, {"p,q,r", "s"});
+    // The text being split may be one of the list's own values.
+    fill(list, {"p,q", "s"});
     list.first->item.parse_into_list(",", list);
-    EXPECT_EQ(valuesOf(list), (Values{"p", "q", "r"}));
-}
+    EXPECT_EQ(valuesOf(list), (Values{"p", "q"}));
 
-TEST(CList, FlattenListJoinsWithTheSeparator)
-{
-    struct Case {
-        Values values;
-        char separator;
-        std::string expected;
-    } const cases[] = {
-        {{"a", "b", "c"}, '+', "a+b+c"},
-        {{}, '+', ""},
-        {{"only"}, ',', "only"},
-        {{"a", "", "b"}, ',', "a,,b"},
-        {{std::string(254, 'x'), "y"}, ',', std::string(254, 'x') + "y"},
-        {{std::string(253, 'x'), "yz"}, ',', std::string(253, 'x') + ",y"},
-    };
-    CList<CString256> list;
-    for (const Case& c : cases) {
+    const std::string x253(253, 'x'), x254(254, 'x');
+    // clang-format off
+    struct { Values values; char separator; std::string expected; } const joins[] = {
+        {{"a", "b", "c"}, '+', "a+b+c"},    {{}, '+', ""},    {{"a", "", "b"}, ',', "a,,b"},
+        {{x253, "yz"}, ',', x253 + ",y"},
+        {{x254, "y"}, ',', x254 + "y"}}; // no room left for the separator
+    // clang-format on
+    for (const auto& c : joins) {
         fill(list, c.values);
         CString256 text("previous");
         text.flatten_list(c.separator, list);
@@ -123,21 +93,19 @@ TEST(CList, SplitThenJoinFoldsAndTrimsDelimiters)
     RandomText random(20240603);
     CList<CString256> list;
     for (int round = 0; round < 3000; ++round) {
-        const char delimiter = ",. +"[random.between(0, 3)];
+        const char delimiters[] = {",. +"[random.between(0, 3)], '\0'};
         const CString256 source(random.text().c_str());
-
         std::string expected;
         for (char c : std::string(source.text)) {
-            if (c != delimiter || (!expected.empty() && expected.back() != delimiter))
+            if (c != delimiters[0] || (!expected.empty() && expected.back() != c))
                 expected += c;
         }
-        if (!expected.empty() && expected.back() == delimiter)
+        if (!expected.empty() && expected.back() == delimiters[0])
             expected.pop_back();
 
-        const char delimiters[] = {delimiter, '\0'};
         source.parse_into_list(delimiters, list);
         CString256 joined;
-        joined.flatten_list(delimiter, list);
+        joined.flatten_list(delimiters[0], list);
         ASSERT_EQ(std::string(joined.text), expected) << source.text;
     }
 }

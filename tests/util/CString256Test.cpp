@@ -1,8 +1,11 @@
 // CString256: cutting at the capacity, the conversions from the platform's
-// text forms, the text operations and writing lines to a file.
+// text forms, the text operations and writing lines; then random sequences of
+// operations checked against the same operations on a std::string.
 #include "util/CString256.h"
 #include "platform/files/Forks.h"
 #include "platform/memory/Memory.h"
+
+#include "RandomText.h"
 
 #include <gtest/gtest.h>
 
@@ -11,34 +14,18 @@
 
 #include <cstring>
 #include <functional>
-#include <limits>
 #include <string>
 
 namespace
 {
 
-std::string textOf(const CString256& s)
+std::string cut(std::string text)
 {
-    return std::string(s.text);
+    if (text.size() > 255)
+        text.resize(255);
+    return text;
 }
 
-struct OperationCase {
-    const char* name;
-    std::string start;
-    std::function<void(CString256&)> operation;
-    std::string expected;
-};
-
-void runCases(const std::vector<OperationCase>& cases)
-{
-    for (const OperationCase& c : cases) {
-        CString256 s(c.start.c_str());
-        c.operation(s);
-        EXPECT_EQ(textOf(s), c.expected) << c.name;
-    }
-}
-
-// A handle holding exactly the given bytes.
 Handle handleWith(const std::string& bytes)
 {
     Handle h = NewHandle(Size(bytes.size()));
@@ -46,145 +33,152 @@ Handle handleWith(const std::string& bytes)
     return h;
 }
 
-const std::string k252(252, 'a');
-const std::string k253(253, 'a');
+using Operation = std::function<void(CString256&)>;
 
 } // namespace
 
-TEST(CString256, AssignmentsAndAppendsCutAtTheCapacity)
+TEST(CString256, OperationsOnTheEdges)
 {
+    const std::string a252(252, 'a'), a253(253, 'a'), q300 = std::string(150, 'q') + "r" + a253;
     char* noText = nullptr;
     unsigned char pascal[] = "\x03"
                              "abcdef";
-    runCases({
-        {"assign 300", "", [](CString256& s) { s = std::string(300, 'x').c_str(); },
-         std::string(255, 'x')},
-        {"append to 252", k252, [](CString256& s) { s += "abcdef"; }, k252 + "abc"},
-        {"char to 253", k253, [](CString256& s) { s += 'z'; }, k253 + "z"},
-        {"two chars to 253", k253,
-         [](CString256& s) {
-             s += 'z';
-             s += 'y';
-         },
-         k253 + "z"},
-        {"zero byte", "ab", [](CString256& s) { s += '\0'; }, "ab"},
-        {"assign null", "ab", [&](CString256& s) { s = noText; }, ""},
-        {"assign nullptr", "ab", [](CString256& s) { s = nullptr; }, ""},
-        {"append null", "ab", [&](CString256& s) { s += noText; }, "ab"},
-        {"append itself", "abc", [](CString256& s) { s += s; }, "abcabc"},
-        {"number 0", "ab", [](CString256& s) { s = 0; }, "0"},
-        {"most negative", "", [](CString256& s) { s = std::numeric_limits<int32_t>::min(); },
-         "-2147483648"},
-        {"append number", "x", [](CString256& s) { s += -5; }, "x-5"},
-        {"append number cut", k252, [](CString256& s) { s += 12345; }, k252 + "123"},
-        {"pascal", "zz", [&](CString256& s) { s = pascal; }, "abc"},
-        {"append pascal", "zz", [&](CString256& s) { s += pascal; }, "zzabc"},
-        {"Mac Roman", "", [](CString256& s) { s = QStringLiteral("caf\u00E9 \u20AC"); },
-         "caf\x8E \xDB"},
-        {"not Mac Roman", "ab", [](CString256& s) { s = QStringLiteral("\u4E2D"); }, ""},
-        {"too long to convert", "ab", [](CString256& s) { s = QString(256, u'a'); }, ""},
-        {"append Mac Roman", "x", [](CString256& s) { s += QStringLiteral("\u00E9"); }, "x\x8E"},
-        {"append not Mac Roman", "x", [](CString256& s) { s += QStringLiteral("\u4E2D"); }, "x"},
-    });
-}
-
-TEST(CString256, HandleContentsAreCopiedAsTheyAre)
-{
-    const std::string bytes300 = std::string(150, 'q') + std::string(150, 'r');
-    struct Case {
-        std::string block;
+    Handle handles[] = {handleWith(q300), handleWith("abc"), handleWith({"ab\0cd", 5})};
+    struct {
+        const char* name;
+        std::string start;
+        Operation operation;
         std::string expected;
     } const cases[] = {
-        {bytes300, bytes300.substr(0, 255)},
-        {std::string(255, 'h'), std::string(255, 'h')},
-        {std::string(256, 'h'), std::string(255, 'h')},
-        {"abc", "abc"}, // no terminator in the block
-        {std::string("ab\0cd", 5), "ab"},
-        {"", ""},
-    };
-    for (const Case& c : cases) {
-        Handle h = handleWith(c.block);
-        CString256 s("old");
-        s = h;
-        EXPECT_EQ(textOf(s), c.expected) << c.block.size() << " bytes";
-        DisposeHandle(h);
+        {"assign 300", "", [&](auto& s) { s = q300.c_str(); }, q300.substr(0, 255)},
+        {"append to 252", a252, [](auto& s) { s += "abcdef"; }, a252 + "abc"},
+        {"char to 253", a253, [](auto& s) { s += 'z'; }, a253 + "z"},
+        {"two chars to 253", a253, [](auto& s) { (s += 'z') += 'y'; }, a253 + "z"},
+        {"zero byte", "ab", [](auto& s) { s += '\0'; }, "ab"},
+        {"assign null", "ab", [&](auto& s) { s = noText; }, ""},
+        {"assign nullptr", "ab", [](auto& s) { s = nullptr; }, ""},
+        {"append null", "ab", [&](auto& s) { s += noText; }, "ab"},
+        {"append itself", "abc", [](auto& s) { s += s; }, "abcabc"},
+        {"number 0", "ab", [](auto& s) { s = 0; }, "0"},
+        {"most negative", "", [](auto& s) { s = INT32_MIN; }, "-2147483648"},
+        {"append number", a252, [](auto& s) { s += -12345; }, a252 + "-12"},
+        {"pascal", "zz", [&](auto& s) { s = pascal; }, "abc"},
+        {"append pascal", "zz", [&](auto& s) { s += pascal; }, "zzabc"},
+        {"handle of 300", "", [&](auto& s) { s = handles[0]; }, q300.substr(0, 255)},
+        {"unterminated handle", "", [&](auto& s) { s = handles[1]; }, "abc"},
+        {"zero in handle", "", [&](auto& s) { s = handles[2]; }, "ab"},
+        {"Mac Roman", "", [](auto& s) { s = QStringLiteral("caf\u00E9 \u20AC"); }, "caf\x8E \xDB"},
+        {"not Mac Roman", "ab", [](auto& s) { s = QStringLiteral("\u4E2D"); }, ""},
+        {"too long to convert", "ab", [](auto& s) { s = QString(256, u'a'); }, ""},
+        {"append Mac Roman", "x", [](auto& s) { s += QStringLiteral("\u00E9"); }, "x\x8E"},
+        {"append not Mac Roman", "x", [](auto& s) { s += QStringLiteral("\u4E2D"); }, "x"},
+        {"suffix", "photo.tiff", [](auto& s) { s.change_suffix("jpg"); }, "photo.jpg"},
+        {"last dot", "archive.tar.gz", [](auto& s) { s.change_suffix("jpg"); }, "archive.tar.jpg"},
+        {"no dot", "README", [](auto& s) { s.change_suffix("jpg"); }, "README.jpg"},
+        {"empty suffix", "x.txt", [](auto& s) { s.change_suffix(""); }, "x."},
+        {"lower", "ABC-\xC9z", [](auto& s) { s.to_lower(); }, "abc-\xC9z"},
+        {"filter", "a b\tc!\x7F\x80~", [](auto& s) { s.filter_to_alnum_or_punct(); }, "abc!~"}};
+    for (const auto& c : cases) {
+        CString256 s(c.start.c_str());
+        c.operation(s);
+        EXPECT_EQ(std::string(s.text), c.expected) << c.name;
     }
-}
-
-TEST(CString256, TextOperations)
-{
-    runCases({
-        {"suffix", "photo.tiff", [](CString256& s) { s.change_suffix("jpg"); }, "photo.jpg"},
-        {"last dot", "archive.tar.gz", [](CString256& s) { s.change_suffix("jpg"); },
-         "archive.tar.jpg"},
-        {"no dot", "README", [](CString256& s) { s.change_suffix("jpg"); }, "README.jpg"},
-        {"empty suffix", "x.txt", [](CString256& s) { s.change_suffix(""); }, "x."},
-        {"suffix at capacity", std::string(255, 'n'), [](CString256& s) { s.change_suffix("jpg"); },
-         std::string(255, 'n')},
-        {"lower", "ABC-\xC9z", [](CString256& s) { s.to_lower(); }, "abc-\xC9z"},
-        {"filter", "a b\tc!\x7F\x80~", [](CString256& s) { s.filter_to_alnum_or_punct(); },
-         "abc!~"},
-    });
+    for (Handle h : handles)
+        DisposeHandle(h);
 }
 
 TEST(CString256, PrefixAndSuffixTests)
 {
-    struct Case {
-        const char* text;
-        const char* argument;
-        unsigned char caseMode;
-        bool begins;
-        bool ends;
-    } const cases[] = {
+    // clang-format off
+    struct { const char *text, *argument; bool nocase, begins, ends; } const cases[] = {
         {"photo.jpg", "", 0, true, true},       {"x.jpg", "JPG", 1, false, true},
         {"x.jpg", "JPG", 0, false, false},      {"jpg", "photo.jpg", 0, false, false},
-        {"Photo.jpg", "pHOTO", 1, true, false}, {"photo", "photo", 0, true, true},
-        {"ph", "photo", 1, false, false},       {"\xC9t\xC9", "\xE9", 1, false, false},
-    };
-    for (const Case& c : cases) {
-        const CString256 s(c.text);
-        const CString256 argument(c.argument);
-        EXPECT_EQ(s.beginsWith(c.argument, c.caseMode), c.begins) << c.text << " / " << c.argument;
-        EXPECT_EQ(s.beginsWith(&argument, c.caseMode), c.begins) << c.text << " / " << c.argument;
-        EXPECT_EQ(s.endsWith(c.argument, c.caseMode), c.ends) << c.text << " / " << c.argument;
-        EXPECT_EQ(s.endsWith(&argument, c.caseMode), c.ends) << c.text << " / " << c.argument;
-        if (c.caseMode) {
+        {"Photo.jpg", "pHOTO", 1, true, false}, {"\xC9t\xC9", "\xE9", 1, false, false},
+        {"photo", "photo", 0, true, true}};
+    // clang-format on
+    for (const auto& c : cases) {
+        const CString256 s(c.text), argument(c.argument);
+        SCOPED_TRACE(std::string(c.text) + " / " + c.argument);
+        EXPECT_EQ(s.beginsWith(c.argument, c.nocase), c.begins);
+        EXPECT_EQ(s.endsWith(&argument, c.nocase), c.ends);
+        if (c.nocase) {
             EXPECT_EQ(s.beginsWith_nocase(argument), c.begins);
             EXPECT_EQ(s.endsWith_nocase(c.argument), c.ends);
         }
     }
 }
 
-TEST(CString256, PrintAppendsALineToABuffer)
-{
-    char buffer[600] = "first\n";
-    CString256("second").print(buffer);
-    CString256(std::string(255, 'f').c_str()).print(buffer);
-    EXPECT_EQ(std::string(buffer), "first\nsecond\n" + std::string(255, 'f') + "\n");
-}
-
 TEST(CString256, PrintWritesLinesToAnOpenFile)
 {
     QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const QString path = folder.filePath(QStringLiteral("lines.txt"));
-    QFile create(path);
-    ASSERT_TRUE(create.open(QIODevice::WriteOnly));
-    create.close();
+    QFile file(folder.filePath(QStringLiteral("lines.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QByteArray path = QFile::encodeName(file.fileName());
 
     SInt16 refNum = 0;
-    ASSERT_EQ(FSOpenDataForkPath(QFile::encodeName(path), true, &refNum), noErr);
+    ASSERT_EQ(FSOpenDataForkPath(path, true, &refNum), noErr);
     EXPECT_EQ(CString256("abc").print(refNum), noErr);
     EXPECT_EQ(CString256().print(refNum), noErr);
     EXPECT_EQ(CString256(std::string(255, 'z').c_str()).print(refNum), noErr);
     EXPECT_EQ(FSCloseFork(refNum), noErr);
     EXPECT_EQ(CString256("closed").print(refNum), rfNumErr);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), "abc\n\n" + std::string(255, 'z') + "\n");
 
-    ASSERT_TRUE(create.open(QIODevice::ReadOnly));
-    EXPECT_EQ(create.readAll().toStdString(), "abc\n\n" + std::string(255, 'z') + "\n");
-    create.close();
-
-    ASSERT_EQ(FSOpenDataForkPath(QFile::encodeName(path), false, &refNum), noErr);
+    ASSERT_EQ(FSOpenDataForkPath(path, false, &refNum), noErr);
     EXPECT_EQ(CString256("read-only").print(refNum), wrPermErr);
     EXPECT_EQ(FSCloseFork(refNum), noErr);
+}
+
+// After every operation the text is terminated within its 256 bytes and is
+// what the operation gives on a std::string cut to 255 characters; only the
+// character append stops one short, at 254.
+TEST(CString256, RandomOperationsMatchAStringModel)
+{
+    RandomText random(31337);
+    for (int round = 0; round < 3000; ++round) {
+        std::string model = random.text();
+        CString256 s(model.c_str());
+        model = cut(model);
+        for (int step = 0; step < 8; ++step) {
+            const int operation = random.between(0, 7);
+            const std::string arg = random.text();
+            if (operation == 0) {
+                s = arg.c_str();
+                model = cut(arg);
+            } else if (operation == 1) {
+                s += arg.c_str();
+                model = cut(model + arg);
+            } else if (operation == 2) {
+                s += CString256(arg.c_str());
+                model = cut(model + cut(arg));
+            } else if (operation == 3) {
+                const char c = random.byte();
+                s += c;
+                model += model.size() <= 253 ? std::string(1, c) : "";
+            } else if (operation == 4) {
+                const int32_t n = random.number();
+                s += n;
+                model = cut(model + std::to_string(n));
+            } else if (operation == 5) {
+                s.to_lower();
+                for (char& c : model)
+                    c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+            } else if (operation == 6) {
+                s.filter_to_alnum_or_punct();
+                std::erase_if(model, [](char c) { return c < 0x21 || c > 0x7E; });
+            } else {
+                const std::string suffix = random.text(6);
+                s.change_suffix(suffix.c_str());
+                model = cut(cut(model.substr(0, model.rfind('.')) + ".") + suffix);
+            }
+            ASSERT_NE(std::memchr(s.text, '\0', sizeof s.text), nullptr)
+                << "operation " << operation;
+            ASSERT_EQ(std::string(s.text), model) << "operation " << operation;
+        }
+    }
+    char buffer[600] = "line\n";
+    CString256(std::string(255, 'p').c_str()).print(buffer);
+    EXPECT_EQ(std::string(buffer), "line\n" + std::string(255, 'p') + "\n");
 }
