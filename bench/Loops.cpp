@@ -1,0 +1,115 @@
+// The engine loop and the libvips floor loop.
+#include "Loops.h"
+
+#include "Corpus.h"
+
+#include "app/engine/Conversion.h"
+#include "app/engine/ExporterCatalogue.h"
+#include "platform/files/Files.h"
+#include "platform/graphics/SaverTable.h"
+#include "platform/prefs/Preferences.h"
+
+#include <vips/vips8>
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+void PrintResult(const QElapsedTimer& timer)
+{
+    std::printf("RESULT %.4f\n", double(timer.nsecsElapsed()) / 1e9);
+    std::fflush(stdout);
+}
+
+// The saver table's entry for an extension.
+const platform::graphics::SaverEntry* SaverFor(const QByteArray& extension)
+{
+    for (const platform::graphics::SaverEntry* entry : platform::graphics::AvailableSavers()) {
+        if (extension == entry->extension)
+            return entry;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
+                  const QByteArray& extension)
+{
+    // The chosen extension goes where the preferences window puts it, in a
+    // preference store of this run's own.
+    QTemporaryDir configuration;
+    qputenv("XDG_CONFIG_HOME", configuration.path().toUtf8());
+    CFPreferencesSetAppValue(kLastImageURLExtensionKey, QString::fromUtf8(extension),
+                             kCFPreferencesCurrentApplication);
+    GetExportTypes(); // at start-up, as the application does
+    FSRef folder;
+    if (platform::RefFromPath(destination, &folder) != 0)
+        return 2;
+    const std::vector<QByteArray> files = FilesIn(sources);
+
+    QElapsedTimer timer;
+    timer.start();
+    for (const QByteArray& file : files) {
+        FSRef source;
+        if (platform::RefFromPath(file, &source) == 0)
+            ProcessFSRef(source, folder);
+    }
+    PrintResult(timer);
+    return 0;
+}
+
+int RunFloorLoop(const QByteArray& sources, const QByteArray& destination,
+                 const QByteArray& extension, const QByteArray& extraOptions, bool safeWrites)
+{
+    const platform::graphics::SaverEntry* saver = SaverFor(extension);
+    if (!saver)
+        return 2;
+    const std::vector<QByteArray> files = FilesIn(sources);
+
+    QElapsedTimer timer;
+    timer.start();
+    for (const QByteArray& file : files) {
+        const vips::VImage picture = vips::VImage::new_from_file(
+            file.constData(), vips::VImage::option()
+                                  ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                  ->set("fail_on", VIPS_FAIL_ON_ERROR));
+        // The same options as the engine's saver table gives this picture.
+        std::string options = saver->options;
+        const auto add = [&options](const std::string& option) {
+            if (!option.empty())
+                options += (options.empty() ? "" : ",") + option;
+        };
+        if (2LL * picture.width() * picture.height() * picture.bands() <=
+            platform::graphics::kWholePictureBufferLimit)
+            add(saver->wholePictureOptions);
+        if (saver->qualityOption)
+            add(std::string(saver->qualityOption) + "=" +
+                std::to_string(platform::graphics::VipsQuality(768)));
+        add(extraOptions.toStdString());
+        const QByteArray name = file.mid(file.lastIndexOf('/') + 1);
+        const QByteArray output = destination + "/" + name.left(name.lastIndexOf('.')) + "." + extension;
+        const QByteArray optionText = "[" + QByteArray::fromStdString(options) + "]";
+        if (!safeWrites) {
+            picture.write_to_file((output + optionText).constData());
+            continue;
+        }
+        QByteArray temporary = destination + "/.bench-XXXXXX." + extension;
+        const int fd = ::mkstemps(temporary.data(), int(extension.size()) + 1);
+        if (fd < 0)
+            return 3;
+        picture.write_to_file((temporary + optionText).constData());
+        if (::fsync(fd) != 0 || ::close(fd) != 0 ||
+            ::rename(temporary.constData(), output.constData()) != 0)
+            return 3;
+    }
+    PrintResult(timer);
+    return 0;
+}

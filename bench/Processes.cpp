@@ -1,0 +1,79 @@
+// Child processes with their resource use.
+#include "Processes.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryFile>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+static const char kGnuTime[] = "/usr/bin/time";
+
+namespace {
+
+// GNU time's report of its child's peak resident size, in KiB.
+long ReadPeakMemory(const QByteArray& reportPath)
+{
+    QFile report(QString::fromUtf8(reportPath));
+    if (!report.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> lines = report.readAll().trimmed().split('\n');
+    return lines.isEmpty() ? 0 : lines.back().trimmed().toLong();
+}
+
+} // namespace
+
+ProcessRun RunProcess(const std::vector<QByteArray>& arguments)
+{
+    ProcessRun run;
+    // A child started straight from this process would inherit its peak
+    // memory in the kernel's count (exec keeps the larger of the two), so
+    // GNU time, a small process, starts it and reports its own peak.
+    QTemporaryFile report;
+    report.open();
+    const bool timed = QFile::exists(QString::fromUtf8(kGnuTime));
+    std::vector<QByteArray> command;
+    if (timed)
+        command = {kGnuTime, "-f", "%M", "-o", report.fileName().toUtf8()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (const QByteArray& argument : command)
+        argv.push_back(const_cast<char*>(argument.constData()));
+    argv.push_back(nullptr);
+
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+        return run;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+
+    QElapsedTimer timer;
+    timer.start();
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    if (spawned != 0) {
+        ::close(pipeFds[0]);
+        return run;
+    }
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0)
+        run.output.append(buffer, got);
+    ::close(pipeFds[0]);
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    run.seconds = double(timer.nsecsElapsed()) / 1e9;
+    run.peakMemoryKiB = timed ? ReadPeakMemory(report.fileName().toUtf8()) : usage.ru_maxrss;
+    run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
+}
