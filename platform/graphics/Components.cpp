@@ -40,12 +40,12 @@ bool IsLive(ComponentInstance ci, OSType type)
     return ci && gInstances.count(ci) && ci->type == type;
 }
 
-OSErr PathOfSpec(const FSSpec* spec, QByteArray* path)
+OSErr PathOfFSSpec(const FSSpec* item, QByteArray* path)
 {
-    if (!spec)
+    if (!item)
         return paramErr;
     FSRef ref;
-    if (const OSErr status = FSpMakeFSRef(spec, &ref))
+    if (const OSErr status = FSpMakeFSRef(item, &ref))
         return status;
     return platform::PathOfRef(ref, path);
 }
@@ -88,7 +88,7 @@ OSErr GetGraphicsImporterForFile(const FSSpec* theFile, GraphicsImportComponent*
         return paramErr;
     *gi = nullptr;
     QByteArray path;
-    if (const OSErr status = PathOfSpec(theFile, &path))
+    if (const OSErr status = PathOfFSSpec(theFile, &path))
         return status;
     if (const OSErr status = platform::ProbePicture(path))
         return status;
@@ -113,7 +113,7 @@ ComponentResult GraphicsExportSetOutputFile(GraphicsExportComponent ci, const FS
     if (!IsLive(ci, GraphicsExporterComponentType))
         return badComponentInstance;
     QByteArray path;
-    if (const OSErr status = PathOfSpec(theFile, &path))
+    if (const OSErr status = PathOfFSSpec(theFile, &path))
         return status;
     ci->outputPath = path;
     return noErr;

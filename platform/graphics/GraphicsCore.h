@@ -1,5 +1,5 @@
 // The graphics module's work in terms of paths, under the component calls
-// of Graphics.h (which only resolve file specifications to paths and keep
+// of Graphics.h (which only turn FSSpecs into paths and keep
 // settings). Private to platform/ and the tools that build on it.
 #pragma once
 

@@ -116,10 +116,10 @@ bool LoaderTakes(const char* loader, const char* argument)
         vips_error_clear();
         return false;
     }
-    GParamSpec* spec = nullptr;
+    GParamSpec* property = nullptr;
     VipsArgumentClass* argumentClass = nullptr;
     VipsArgumentInstance* argumentInstance = nullptr;
-    const bool takes = vips_object_get_argument(VIPS_OBJECT(operation), argument, &spec,
+    const bool takes = vips_object_get_argument(VIPS_OBJECT(operation), argument, &property,
                                                 &argumentClass, &argumentInstance) == 0;
     if (!takes)
         vips_error_clear();

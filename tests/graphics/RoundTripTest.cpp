@@ -88,7 +88,7 @@ TEST_F(RoundTrip, EveryExportTypeWritesAPictureReadBackWhole)
     }
 }
 
-TEST_F(RoundTrip, ComponentCallsConvertThroughFileSpecifications)
+TEST_F(RoundTrip, ComponentCallsConvertThroughFSSpecs)
 {
     for (const char* extension : {"jpg", "png", "webp"}) {
         SCOPED_TRACE(extension);
