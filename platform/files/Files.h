@@ -171,12 +171,4 @@ OSErr PathOfRef(const FSRef& ref, QByteArray* path);
 // A reference to the item at path (not following a final symbolic link).
 OSErr RefFromPath(const QByteArray& path, FSRef* ref);
 
-// For writers that must never leave a partial file behind: a new, empty,
-// hidden temporary file in target's folder, open for writing (*fd).
-OSErr CreateTemporaryBeside(const FSRef& target, int* fd, QByteArray* tempPath);
-// Moves a finished temporary file over target in one step; target must still
-// be the item it was.
-OSErr ReplaceWithTemporary(const QByteArray& tempPath, const FSRef& target);
-// Removes a temporary file that will not be used.
-void RemoveTemporary(const QByteArray& tempPath);
 } // namespace platform

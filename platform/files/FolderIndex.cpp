@@ -66,6 +66,9 @@ OSErr scan(const QByteArray& folder, QHash<QByteArray, QByteArray>* names)
     DIR* dir = ::opendir(folder.constData());
     if (!dir)
         return StatusFromErrno(errno);
+    struct stat st;
+    if (::fstat(dirfd(dir), &st) == 0 && st.st_size > 0)
+        names->reserve(qsizetype(st.st_size / 32)); // a guess at the entry count
     errno = 0;
     while (dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);

@@ -41,7 +41,7 @@ TEST(Catalogue, FirstBuildWritesTheLoadingLines)
                                 " Quicktime exporters" + QByteArray(gNumberExporters, '.') +
                                 "\nTessaly: Quicktime exporters successfully loaded.\n";
     EXPECT_TRUE(out.contains(expected)) << out.constData();
-    EXPECT_EQ(out.count("Loading"), 1);
+    EXPECT_EQ(out.count("Tessaly: Loading"), 1);
 }
 
 TEST(Catalogue, ListsTheCommonFormatsJpegFirst)

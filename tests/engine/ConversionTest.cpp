@@ -22,6 +22,8 @@ struct ConversionCase {
     QByteArray expectedUniqueSuffix; // non-empty: a unique name with this ending is expected
 };
 
+void PrintTo(const ConversionCase& c, std::ostream* os) { *os << c.what; }
+
 const ConversionCase kCases[] = {
     {"new name in an empty folder", "photo.png", "jpg", "", false, "photo.jpg", ""},
     {"nothing stored uses the first type", "photo.png", QVariant(), "", false, "photo.jpg", ""},
@@ -94,6 +96,8 @@ struct NothingCase {
     QByteArray content; // empty: a PNG picture
     QVariant chosen;
 };
+
+void PrintTo(const NothingCase& c, std::ostream* os) { *os << c.what; }
 
 const NothingCase kNothing[] = {
     {"a text file", "notes.txt", "just words\n", "jpg"},

@@ -31,10 +31,11 @@ PictureInfo ReadPicture(const QByteArray& path)
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer);
     PictureInfo info;
+    const QByteArray format = reader.format(); // before reading moves the device on
     const QImage image = reader.read();
     if (image.isNull())
         return info;
-    info.format = reader.format();
+    info.format = format;
     info.width = image.width();
     info.height = image.height();
     return info;

@@ -132,11 +132,13 @@ TEST_F(FolderWalk, AFileAddedBetweenTheWalksIsCountedButNotWrittenPastTheBlock)
 
 TEST_F(FolderWalk, UnreadableSubfoldersAreSkippedAndTheWalkGoesOn)
 {
+    // A folder that cannot be listed ends the listing of the folder holding
+    // it; the walk then goes on one level up. Here "inner" holds nothing else.
     ASSERT_TRUE(WriteFile(dir / "top/a", ""));
-    ASSERT_TRUE(WriteFile(dir / "top/locked/hidden1", ""));
-    ASSERT_TRUE(WriteFile(dir / "top/locked/hidden2", ""));
+    ASSERT_TRUE(WriteFile(dir / "top/inner/locked/hidden1", ""));
+    ASSERT_TRUE(WriteFile(dir / "top/inner/locked/hidden2", ""));
     ASSERT_TRUE(WriteFile(dir / "top/z/b", ""));
-    ::chmod((dir / "top/locked").constData(), 0);
+    ::chmod((dir / "top/inner/locked").constData(), 0);
 
     const int result = RunUnprivileged([&] {
         const WalkResult r = walk(dir / "top");

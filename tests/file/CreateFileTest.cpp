@@ -20,6 +20,8 @@ struct UniqueCase {
     QString pattern;       // the created name, with UUID standing for the UUID text
 };
 
+void PrintTo(const UniqueCase& c, std::ostream* os) { *os << c.what; }
+
 const UniqueCase kUnique[] = {
     {"free name", "", "photo.jpg", "photo.jpg"},
     {"taken name", "README.jpg", "README.jpg", "README - UUID.jpg"},

@@ -19,6 +19,8 @@ struct NameCase {
     QByteArray name;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.what; }
+
 QByteArray bytesOfLength(int n, char fill)
 {
     return QByteArray(n, fill);

@@ -63,9 +63,15 @@ bool WriteFile(const QByteArray& path, const QByteArray& bytes)
 QByteArray ReadFile(const QByteArray& path)
 {
     QByteArray out;
-    const int fd = ::open(path.constData(), O_RDONLY);
+    // Non-blocking, and regular files only: a test may point it at a FIFO.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return out;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return out;
+    }
     char buffer[65536];
     ssize_t n;
     while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
