@@ -7,6 +7,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 
+bash scripts/install-deps.sh
+
 missing=""
 command -v mogrify >/dev/null 2>&1 || missing="$missing imagemagick"
 command -v vips >/dev/null 2>&1 || missing="$missing libvips-tools"
