@@ -106,7 +106,7 @@ int RunFloorLoop(const QByteArray& sources, const QByteArray& destination,
         if (fd < 0)
             return 3;
         picture.write_to_file((temporary + optionText).constData());
-        if (::fsync(fd) != 0 || ::close(fd) != 0 ||
+        if (::close(fd) != 0 ||
             ::rename(temporary.constData(), output.constData()) != 0)
             return 3;
     }
