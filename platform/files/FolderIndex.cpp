@@ -47,15 +47,27 @@ struct Index {
 
 constexpr size_t kCachedFolders = 8;
 
-std::mutex gLock;
-std::list<Index> gIndexes; // most recently used first
+// Made on first use and never destroyed: look-ups may come from static
+// initialisers, and a worker thread may still finish an export while the
+// process exits.
+std::mutex& lockOfIndexes()
+{
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+
+std::list<Index>& indexes() // most recently used first
+{
+    static auto* list = new std::list<Index>;
+    return *list;
+}
 
 Index* findIndex(const QByteArray& folder)
 {
-    for (auto it = gIndexes.begin(); it != gIndexes.end(); ++it) {
+    for (auto it = indexes().begin(); it != indexes().end(); ++it) {
         if (it->folder == folder) {
-            gIndexes.splice(gIndexes.begin(), gIndexes, it);
-            return &gIndexes.front();
+            indexes().splice(indexes().begin(), indexes(), it);
+            return &indexes().front();
         }
     }
     return nullptr;
@@ -125,17 +137,17 @@ OSErr FindNameIgnoringCase(const QByteArray& folder, const QByteArray& nameBytes
     Stamp now;
     if (!stampOf(folder, &now))
         return StatusFromErrno(errno);
-    std::lock_guard guard(gLock);
+    std::lock_guard guard(lockOfIndexes());
     Index* index = findIndex(folder);
     if (!index || !(index->stamp == now)) {
         QHash<QByteArray, QByteArray> names;
         if (OSErr err = scan(folder, &names); err != noErr)
             return err;
         if (!index) {
-            gIndexes.push_front(Index{folder, now, {}});
-            if (gIndexes.size() > kCachedFolders)
-                gIndexes.pop_back();
-            index = &gIndexes.front();
+            indexes().push_front(Index{folder, now, {}});
+            if (indexes().size() > kCachedFolders)
+                indexes().pop_back();
+            index = &indexes().front();
         }
         index->stamp = now;
         index->names = std::move(names);
@@ -152,7 +164,7 @@ OwnFolderChange::OwnFolderChange(const QByteArray& folder) : m_folder(folder)
     Stamp before;
     if (!stampOf(folder, &before))
         return;
-    std::lock_guard guard(gLock);
+    std::lock_guard guard(lockOfIndexes());
     Index* index = findIndex(folder);
     m_indexWasCurrent = index && index->stamp == before;
 }
@@ -163,7 +175,7 @@ OwnFolderChange::~OwnFolderChange()
         return;
     Stamp after;
     const bool known = stampOf(m_folder, &after);
-    std::lock_guard guard(gLock);
+    std::lock_guard guard(lockOfIndexes());
     Index* index = findIndex(m_folder);
     if (!index)
         return;
@@ -177,7 +189,7 @@ void OwnFolderChange::added(const QByteArray& name)
 {
     if (!m_indexWasCurrent)
         return;
-    std::lock_guard guard(gLock);
+    std::lock_guard guard(lockOfIndexes());
     if (Index* index = findIndex(m_folder); index && !index->names.contains(FoldedName(name)))
         index->names.insert(FoldedName(name), name);
 }
@@ -186,7 +198,7 @@ void OwnFolderChange::removed(const QByteArray& name)
 {
     if (!m_indexWasCurrent)
         return;
-    std::lock_guard guard(gLock);
+    std::lock_guard guard(lockOfIndexes());
     if (Index* index = findIndex(m_folder)) {
         auto it = index->names.find(FoldedName(name));
         if (it != index->names.end() && *it == name)

@@ -26,7 +26,8 @@ struct Table {
 
 Table& table()
 {
-    static Table t;
+    // Never destroyed, for the same reason as the folder index.
+    static Table& t = *new Table;
     return t;
 }
 
