@@ -115,12 +115,4 @@ TEST(Catalogue, TheLastOfTwoEntriesWithOneExtensionWins)
     EXPECT_EQ(type, FOUR_CHAR_CODE("BBBB"));
 }
 
-TEST(FourCharCodes, ReadMostSignificantByteFirst)
-{
-    char buffer[5];
-    EXPECT_STREQ(FourCharCodeToStr(FOUR_CHAR_CODE("JPEG"), buffer), "JPEG");
-    EXPECT_STREQ(FourCharCodeToStr(0x61657674, buffer), "aevt");
-    EXPECT_STREQ(FourCharCodeToStr(FOUR_CHAR_CODE("ok  "), buffer), "ok  ");
-}
-
 } // namespace

@@ -84,30 +84,6 @@ TEST(Iteration, EmptyFolderAndNonFolders)
     EXPECT_EQ(FSOpenIterator(&folder, kFSIterateSubtree, &it), paramErr);
 }
 
-TEST(Iteration, SkipsItemsRemovedWhileListing)
-{
-    TempFolder dir;
-    for (int i = 0; i < 50; ++i)
-        ASSERT_TRUE(WriteFile(dir / ("f" + QByteArray::number(i)), ""));
-    FSRef ref = RefFor(dir.path());
-    FSIterator it = nullptr;
-    ASSERT_EQ(FSOpenIterator(&ref, kFSIterateFlat, &it), noErr);
-    for (int i = 0; i < 50; ++i)
-        ::unlink((dir / ("f" + QByteArray::number(i))).constData());
-    int seen = 0;
-    OSErr err = noErr;
-    while (err == noErr) {
-        ItemCount count = 0;
-        FSRef item;
-        err = FSGetCatalogInfoBulk(it, 1, &count, nullptr, kFSCatInfoNone, nullptr, &item, nullptr,
-                                   nullptr);
-        seen += int(count);
-    }
-    FSCloseIterator(it);
-    EXPECT_EQ(err, errFSNoMoreItems);
-    EXPECT_LT(seen, 50); // only entries the directory stream had already read
-}
-
 class Aliases : public ::testing::Test {
 protected:
     QByteArray aliasBytes(AliasHandle alias) { return QByteArray(*alias, GetHandleSize(alias)); }

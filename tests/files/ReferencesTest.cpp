@@ -73,16 +73,6 @@ TEST_P(NameRoundTrip, ReferenceSpecificationPathAndNameAgree)
 INSTANTIATE_TEST_SUITE_P(Names, NameRoundTrip, ::testing::ValuesIn(kNames),
                          [](const auto& info) { return std::to_string(info.index); });
 
-TEST(References, AreEightyBytesCopiedByValue)
-{
-    TempFolder dir;
-    ASSERT_TRUE(WriteFile(dir / "a", "1"));
-    FSRef original = RefFor(dir / "a");
-    FSRef copy;
-    std::memcpy(&copy, &original, sizeof copy);
-    EXPECT_EQ(PathFor(copy), dir / "a");
-}
-
 TEST(References, StopNamingAnItemThatWasReplaced)
 {
     TempFolder dir;
@@ -142,16 +132,6 @@ TEST(CatalogInfo, TellsFoldersFilesAndLinksApart)
     }
 }
 
-TEST(CatalogInfo, GivesTheParentFolder)
-{
-    TempFolder dir;
-    ASSERT_TRUE(WriteFile(dir / "sub/file", "x"));
-    FSRef ref = RefFor(dir / "sub/file");
-    FSRef parent;
-    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoNone, nullptr, nullptr, nullptr, &parent), noErr);
-    EXPECT_EQ(PathFor(parent), dir / "sub");
-}
-
 TEST(Paths, AreNormalisedButALastLinkIsNotFollowed)
 {
     TempFolder dir;
@@ -175,14 +155,6 @@ TEST(Paths, AreNormalisedButALastLinkIsNotFollowed)
     const QByteArray missing = dir / "nothing";
     EXPECT_EQ(FSPathMakeRef(reinterpret_cast<const UInt8*>(missing.constData()), &ref, nullptr),
               fnfErr);
-}
-
-TEST(Paths, TooSmallABufferIsAnError)
-{
-    TempFolder dir;
-    FSRef ref = RefFor(dir.path());
-    UInt8 small[4];
-    EXPECT_NE(FSRefMakePath(&ref, small, sizeof small), noErr);
 }
 
 } // namespace
