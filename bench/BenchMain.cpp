@@ -9,6 +9,7 @@
 //   tessaly_bench floor <sources> <dest> <ext> [libvips options]
 #include "Corpus.h"
 #include "Loops.h"
+#include "NameLookup.h"
 #include "Processes.h"
 #include "Report.h"
 
@@ -243,8 +244,9 @@ int RunBenchmark(const QByteArray& work)
         {"(c) JPEG bytes / ImageMagick's", sizeRatio(c), 1.05},
         {"(e) PNG bytes / ImageMagick's", sizeRatio(e), 1.1},
     });
+    const bool lookupsPass = RunNameLookupBenchmark(gWork);
     std::printf("\nWork folder: %s (the corpus is kept for the next run)\n", gWork.constData());
-    return pass ? 0 : 3;
+    return pass && lookupsPass ? 0 : 3;
 }
 
 } // namespace
@@ -260,6 +262,8 @@ int main(int argc, char** argv)
     const std::vector<QByteArray> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "run")
         return RunBenchmark(args[1]);
+    if (args.size() == 2 && args[0] == "lookups")
+        return RunNameLookupBenchmark(args[1]) ? 0 : 3;
     if (args.size() == 4 && args[0] == "engine")
         return RunEngineLoop(args[1], args[2], args[3]);
     if ((args.size() == 4 || args.size() == 5) && (args[0] == "floor" || args[0] == "floor-safe"))
