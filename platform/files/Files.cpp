@@ -80,6 +80,15 @@ OSErr folderPath(const FSRef* parentRef, QByteArray* path)
     return S_ISDIR(st.st_mode) ? noErr : dirNFErr;
 }
 
+// The folder's path and the name's bytes for a call naming an item in it.
+OSErr folderAndName(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
+                    QByteArray* folder, QByteArray* bytes)
+{
+    if (OSErr err = folderPath(parentRef, folder); err != noErr)
+        return err;
+    return nameBytes(nameLength, name, bytes);
+}
+
 } // namespace
 
 namespace platform {
@@ -268,10 +277,8 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const 
                          TextEncoding, FSRef* newRef)
 {
     QByteArray folder;
-    if (OSErr err = folderPath(parentRef, &folder); err != noErr)
-        return err;
     QByteArray bytes;
-    if (OSErr err = nameBytes(nameLength, name, &bytes); err != noErr)
+    if (OSErr err = folderAndName(parentRef, nameLength, name, &folder, &bytes); err != noErr)
         return err;
     const QByteArray exact = Join(folder, bytes);
     struct stat st;
@@ -293,10 +300,8 @@ OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const
                           FSCatalogInfoBitmap, const FSCatalogInfo*, FSRef* newRef, FSSpec* newSpec)
 {
     QByteArray folder;
-    if (OSErr err = folderPath(parentRef, &folder); err != noErr)
-        return err;
     QByteArray bytes;
-    if (OSErr err = nameBytes(nameLength, name, &bytes); err != noErr)
+    if (OSErr err = folderAndName(parentRef, nameLength, name, &folder, &bytes); err != noErr)
         return err;
     const QByteArray path = Join(folder, bytes);
     OwnFolderChange change(folder);
@@ -322,10 +327,8 @@ OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
                                FSRef* newRef, FSSpec* newSpec, UInt32* newDirID)
 {
     QByteArray folder;
-    if (OSErr err = folderPath(parentRef, &folder); err != noErr)
-        return err;
     QByteArray bytes;
-    if (OSErr err = nameBytes(nameLength, name, &bytes); err != noErr)
+    if (OSErr err = folderAndName(parentRef, nameLength, name, &folder, &bytes); err != noErr)
         return err;
     const QByteArray path = Join(folder, bytes);
     OwnFolderChange change(folder);

@@ -28,7 +28,7 @@ QByteArray bytesOfLength(int n, char fill)
 
 const NameCase kNames[] = {
     {"plain", "photo.png"},
-    {"63 bytes fits a specification", bytesOfLength(59, 'a') + ".png"},
+    {"63 bytes fits a file specification", bytesOfLength(59, 'a') + ".png"},
     {"64 bytes does not", bytesOfLength(60, 'b') + ".png"},
     {"255 bytes", bytesOfLength(251, 'c') + ".png"},
     {"not UTF-8", QByteArray("caf\xe9-\xff\xfe.jpg")},
