@@ -17,33 +17,23 @@ int main(int argc, char** argv)
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
-
     if (args.size() == 4 && args[0] == u"write") {
-        const QString& domain = args[1];
-        const QString& prefix = args[2];
-        const int count = args[3].toInt();
-        for (int i = 0; i < count; ++i) {
-            CFPreferencesSetAppValue(prefix + u'-' + QString::number(i), i, domain);
-            CFPreferencesSetAppValue(prefix + QStringLiteral("-last"), i, domain);
-            if (!CFPreferencesAppSynchronize(domain)) {
-                std::fprintf(stderr, "synchronise %d failed\n", i);
+        for (int i = 0; i < args[3].toInt(); ++i) {
+            CFPreferencesSetAppValue(args[2] + u'-' + QString::number(i), i, args[1]);
+            CFPreferencesSetAppValue(args[2] + QStringLiteral("-last"), i, args[1]);
+            if (!CFPreferencesAppSynchronize(args[1]))
                 return 2;
-            }
         }
         return 0;
     }
     if (args.size() >= 3 && args[0] == u"copy") {
-        for (qsizetype i = 3; i < args.size(); ++i) {
-            const QVariant value = CFPreferencesCopyAppValue(args[i], args[1]);
-            if (!value.isValid()) {
-                std::fprintf(stderr, "no value for \"%s\"\n", qPrintable(args[i]));
-                return 3;
-            }
-            CFPreferencesSetAppValue(args[i], value, args[2]);
+        for (const QString& key : args.mid(3)) {
+            const QVariant value = CFPreferencesCopyAppValue(key, args[1]);
+            if (!value.isValid())
+                return std::fprintf(stderr, "no value for \"%s\"\n", qPrintable(key)), 3;
+            CFPreferencesSetAppValue(key, value, args[2]);
         }
         return CFPreferencesAppSynchronize(args[2]) ? 0 : 2;
     }
-    std::fprintf(stderr, "usage: prefs_writer write <domain> <prefix> <count>\n"
-                         "       prefs_writer copy <from> <to> <key>...\n");
-    return 1;
+    return 1; // not a use given above
 }
