@@ -12,11 +12,8 @@
 namespace platform::testing {
 
 struct TestPictureOptions {
-    bool grey = false;
-    bool alpha = false; // the right half is fully transparent
-    bool sixteenBit = false;
+    bool alpha = false;        // the right half is fully transparent
     bool floatSamples = false; // scRGB, 0..1 (TIFF holds it)
-    bool cmyk = false;         // through libvips' CMYK profile, which stays embedded
     int orientation = 0;       // EXIF orientation tag to store; 0 stores none
     bool iccProfile = false;   // embed libvips' sRGB profile
     int frames = 1;            // more than one: an animation whose frames differ
@@ -28,7 +25,7 @@ struct TestPictureOptions {
 // Draws a photo-like picture (smooth gradients, soft discs and sensor-like
 // noise) with a pure red square marking the stored top-left corner, and
 // writes it to path in format, given as the suffix libvips knows it by
-// ("jpg", "png", "webp", "tif", "gif", ...). Large pictures are drawn and
+// ("jpg", "png", "webp", "tif", "gif", "avif", ...). Large pictures are drawn and
 // written a strip at a time.
 OSErr WriteTestPicture(const QByteArray& path, const char* format, int width, int height,
                        const TestPictureOptions& options = {});
@@ -41,8 +38,7 @@ struct PictureFacts {
     int bitsPerSample = 0;
     bool alpha = false;
     int orientation = 1;
-    std::string loader;         // libvips' loader, such as "jpegload_source"
-    std::string interpretation; // libvips' name, such as "srgb" or "cmyk"
+    std::string loader; // libvips' loader, such as "jpegload_source"
     QByteArray iccProfile;
     QByteArray xmp;
     std::vector<double> bandMeans; // of every pixel of every frame

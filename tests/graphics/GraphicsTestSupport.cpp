@@ -1,136 +1,91 @@
-// Shared pieces of the graphics tests.
+// Shared pieces of the graphics tests, and their main(): a copy of this
+// program started with a job does it instead of running the tests. The job
+// waits for main() because the library's globals are ready only then.
 #include "GraphicsTestSupport.h"
 
+#include "platform/graphics/GraphicsCore.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
 #include <QtEndian>
 
-#include <map>
-
-std::vector<ExportTypeEntry> ReadExportTypeList()
-{
-    std::vector<ExportTypeEntry> entries;
-    GraphicsImportComponent importer = nullptr;
-    if (OpenADefaultComponent(GraphicsImporterComponentType, kQTFileTypePicture, &importer) != noErr)
-        return entries;
-    QTAtomContainer list = nullptr;
-    if (GraphicsImportGetExportImageTypeList(importer, &list) == noErr) {
-        const short count = QTCountChildrenOfType(list, kParentAtomIsContainer, FOUR_CHAR_CODE("expo"));
-        for (short i = 1; i <= count; ++i) {
-            const QTAtom expo =
-                QTFindChildByIndex(list, kParentAtomIsContainer, FOUR_CHAR_CODE("expo"), i, nullptr);
-            ExportTypeEntry entry;
-            const auto text = [&](OSType childType) {
-                char buffer[256];
-                long size = 0;
-                const QTAtom child = QTFindChildByIndex(list, expo, childType, 1, nullptr);
-                if (!child || QTCopyAtomDataToPtr(list, child, true, 255, buffer, &size) != noErr)
-                    return QByteArray();
-                return QByteArray(buffer, size);
-            };
-            const QByteArray code = text(FOUR_CHAR_CODE("ftyp"));
-            if (code.size() == 4)
-                entry.type = qFromBigEndian<quint32>(code.constData());
-            entry.description = text(FOUR_CHAR_CODE("desc"));
-            entry.extension = text(FOUR_CHAR_CODE("ext "));
-            entry.mimeType = text(FOUR_CHAR_CODE("mime"));
-            entries.push_back(entry);
-        }
-        QTDisposeAtomContainer(list);
-    }
-    CloseComponent(importer);
-    return entries;
-}
-
-std::string LoaderForExtension(const QByteArray& extension)
-{
-    static const std::map<QByteArray, std::string> loaders = {
-        {"jpg", "jpegload"}, {"png", "pngload"},  {"webp", "webpload"}, {"tif", "tiffload"},
-        {"gif", "gifload"},  {"heic", "heifload"}, {"avif", "heifload"}, {"jxl", "jxlload"},
-        {"jp2", "jp2kload"}, {"ppm", "ppmload"},
-    };
-    const auto found = loaders.find(extension);
-    return found == loaders.end() ? std::string() : found->second;
-}
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
-// Deterministic garbage, different from any picture's bytes.
-void Scribble(QByteArray& bytes, qsizetype from, qsizetype count)
-{
-    quint32 state = 0x9E3779B9u;
-    for (qsizetype i = from; i < from + count && i < bytes.size(); ++i) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        bytes[i] = char(state & 0xFF);
-    }
-}
+constexpr const char* kChildFlag = "--graphics-child-job";
 
-quint32 Crc32(const QByteArray& bytes)
+int RunJob(char** argv)
 {
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char c : bytes) {
-        crc ^= quint8(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    ::alarm(60);
+    if (std::strcmp(argv[5], "1") == 0 && ::geteuid() == 0 &&
+        (::setgid(65534) != 0 || ::setuid(65534) != 0))
+        return 3;
+    if (const long long limit = std::atoll(argv[6]); limit > 0) {
+        // Over the limit write() fails with EFBIG, as a full disk makes it
+        // fail with ENOSPC, instead of the signal killing the process.
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit fileSize{rlim_t(limit), rlim_t(limit)};
+        ::setrlimit(RLIMIT_FSIZE, &fileSize);
     }
-    return ~crc;
-}
-
-QByteArray PngChunk(const char* type, const QByteArray& data)
-{
-    QByteArray typed = QByteArray(type, 4) + data;
-    QByteArray chunk(4, '\0');
-    qToBigEndian<quint32>(quint32(data.size()), chunk.data());
-    chunk += typed;
-    QByteArray crc(4, '\0');
-    qToBigEndian<quint32>(Crc32(typed), crc.data());
-    return chunk + crc;
+    const OSType type = OSType(std::strtoul(argv[4], nullptr, 10));
+    const OSErr status = type ? platform::ExportPicture(argv[2], argv[3], type, codecHighQuality)
+                              : platform::ProbePicture(argv[2]);
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("%d %ld\n", int(status), long(usage.ru_maxrss));
+    return 0;
 }
 
 } // namespace
 
-QByteArray Truncated(const QByteArray& bytes)
+int main(int argc, char** argv)
 {
-    return bytes.left(bytes.size() / 2);
+    if (argc == 7 && std::strcmp(argv[1], kChildFlag) == 0)
+        return RunJob(argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }
 
-QByteArray WithGarbageInside(const QByteArray& bytes)
+ChildResult RunChildJob(const ChildJob& job)
 {
-    QByteArray damaged = bytes;
-    Scribble(damaged, damaged.size() * 55 / 100, 512);
-    return damaged;
+    const QByteArray command = "exec " + QFile::symLinkTarget("/proc/self/exe").toUtf8() + " " +
+                               kChildFlag + " '" + job.source + "' '" + job.output + "' " +
+                               QByteArray::number(job.exportType) +
+                               (job.unprivileged ? " 1 " : " 0 ") +
+                               QByteArray::number(job.fileSizeLimit);
+    ChildResult result;
+    std::fflush(nullptr);
+    FILE* child = ::popen(command.constData(), "r");
+    const bool reported =
+        child && std::fscanf(child, "%hd %ld", &result.status, &result.peakMemoryKiB) == 2;
+    const int status = child ? ::pclose(child) : -1;
+    result.timedOut = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+    result.finished = reported && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return result;
 }
 
-QByteArray WithGarbageHeader(const QByteArray& bytes)
+QByteArray WithGarbageInside(QByteArray bytes)
 {
-    QByteArray damaged = bytes;
-    Scribble(damaged, 4, 60);
-    return damaged;
+    for (qsizetype i = bytes.size() * 55 / 100, end = std::min(i + 512, bytes.size()); i < end; ++i)
+        bytes[i] = char(i * 7919 % 251);
+    return bytes;
 }
 
-QByteArray PngClaimingSize(quint32 width, quint32 height)
+QByteArray PngClaimingSize(QByteArray png, quint32 width, quint32 height)
 {
-    QByteArray header(13, '\0');
-    qToBigEndian<quint32>(width, header.data());
-    qToBigEndian<quint32>(height, header.data() + 4);
-    header[8] = 8; // bits per sample
-    header[9] = 2; // RGB
-    // Four rows of grey, each after its filter byte.
-    QByteArray rows;
-    for (int row = 0; row < 4; ++row)
-        rows += QByteArray(1, '\0') + QByteArray(qsizetype(width) * 3, '\x80');
-    const QByteArray zlibStream = qCompress(rows).mid(4); // without Qt's length prefix
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
-           PngChunk("IDAT", zlibStream) + PngChunk("IEND", {});
-}
-
-QByteArray JpegClaimingSize(QByteArray jpeg, quint16 width, quint16 height)
-{
-    // The baseline frame header: FF C0, length, precision, height, width.
-    const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
-    if (frame < 0 || frame + 9 > jpeg.size())
-        return {};
-    qToBigEndian<quint16>(height, jpeg.data() + frame + 5);
-    qToBigEndian<quint16>(width, jpeg.data() + frame + 7);
-    return jpeg;
+    // Signature (8), IHDR length and type (8), then width and height; the
+    // checksum covers the type and the 13 bytes of data.
+    qToBigEndian(width, png.data() + 16);
+    qToBigEndian(height, png.data() + 20);
+    const auto crc = ::crc32(0, reinterpret_cast<const Bytef*>(png.constData() + 12), 17);
+    qToBigEndian(quint32(crc), png.data() + 29);
+    return png;
 }

@@ -1,37 +1,33 @@
-// What the graphics tests share: the export type list read through the
-// public calls, the loader each export type must be read back with, and
-// damaged or lying picture files built from real ones.
+// What the graphics tests share: damaged or lying pictures made from real
+// ones, and one probe or export run in a child process.
 #pragma once
 
 #include "platform/graphics/Graphics.h"
 
 #include <QByteArray>
 
-#include <string>
-#include <vector>
+// Garbage over 512 bytes in the middle of the picture data.
+QByteArray WithGarbageInside(QByteArray bytes);
+// A real PNG whose header claims width × height pixels, its checksum made to match.
+QByteArray PngClaimingSize(QByteArray png, quint32 width, quint32 height);
 
-struct ExportTypeEntry {
-    OSType type = 0;
-    QByteArray description;
-    QByteArray extension;
-    QByteArray mimeType;
+// A probe or export in a fresh copy of this program: to bound a call that
+// could hang (a FIFO; the child is killed after a minute), to measure its
+// peak memory, to limit the size of the files it may write, or to take away
+// root's right to ignore permissions.
+struct ChildJob {
+    QByteArray source;
+    OSType exportType = 0;       // 0: only probe the source
+    long long fileSizeLimit = 0; // bytes; 0 for none
+    bool unprivileged = false;   // as "nobody" when started as root
+    QByteArray output = {};
 };
 
-// The list GraphicsImportGetExportImageTypeList gives the 'PICT' importer.
-std::vector<ExportTypeEntry> ReadExportTypeList();
+struct ChildResult {
+    bool finished = false; // false: it crashed or was killed
+    bool timedOut = false;
+    OSErr status = 0;
+    long peakMemoryKiB = 0;
+};
 
-// The libvips loader that must read an output of the type back; empty for
-// a type these tests do not know (which is itself a failure).
-std::string LoaderForExtension(const QByteArray& extension);
-
-// The first half of a file.
-QByteArray Truncated(const QByteArray& bytes);
-// A run of garbage over the middle of the picture data.
-QByteArray WithGarbageInside(const QByteArray& bytes);
-// Garbage over the bytes after the first four (the signature stays).
-QByteArray WithGarbageHeader(const QByteArray& bytes);
-// A PNG whose header says width × height RGB pixels, followed by a few rows
-// of data only.
-QByteArray PngClaimingSize(quint32 width, quint32 height);
-// A real JPEG with the size in its frame header changed.
-QByteArray JpegClaimingSize(QByteArray jpeg, quint16 width, quint16 height);
+ChildResult RunChildJob(const ChildJob& job);
