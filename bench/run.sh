@@ -20,7 +20,7 @@ if [ -n "$missing" ]; then
     $sudo apt-get install -y $missing
 fi
 
-cmake --preset release
+cmake --preset release -DTESSALY_BUILD_BENCH=ON
 cmake --build build/release --target tessaly_bench -j2
 
 work=${TESSALY_BENCH_DIR:-build/release/bench-work}
