@@ -80,6 +80,12 @@ OSErr folderPath(const FSRef* parentRef, QByteArray* path)
     return S_ISDIR(st.st_mode) ? noErr : dirNFErr;
 }
 
+// The item a reference names, checked; paramErr for no reference at all.
+OSErr resolve(const FSRef* ref, QByteArray* path, struct stat* st)
+{
+    return ref ? ResolveRef(*ref, path, st) : paramErr;
+}
+
 // The folder's path and the name's bytes for a call naming an item in it.
 OSErr folderAndName(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
                     QByteArray* folder, QByteArray* bytes)
@@ -180,11 +186,9 @@ void platform::files::FillCatalogInfo(const QByteArray& path, const struct stat&
 OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* info,
                        HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef)
 {
-    if (!ref)
-        return paramErr;
     QByteArray path;
     struct stat st;
-    if (OSErr err = ResolveRef(*ref, &path, &st); err != noErr)
+    if (OSErr err = resolve(ref, &path, &st); err != noErr)
         return err;
 
     if (info)
@@ -347,11 +351,9 @@ OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
 
 OSErr FSDeleteObject(const FSRef* ref)
 {
-    if (!ref)
-        return paramErr;
     QByteArray path;
     struct stat st;
-    if (OSErr err = ResolveRef(*ref, &path, &st); err != noErr)
+    if (OSErr err = resolve(ref, &path, &st); err != noErr)
         return err;
     if (path == "/")
         return fBsyErr;
