@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-tools-dev
-    libvips-dev
+    libvips-dev zlib1g-dev
     libgtest-dev libgmock-dev googletest
 )
 
