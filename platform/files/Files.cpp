@@ -159,8 +159,12 @@ void platform::files::FillCatalogInfo(const QByteArray& path, const struct stat&
     if (S_ISDIR(st.st_mode))
         info->nodeFlags |= kFSNodeIsDirectoryMask;
     info->volume = kSpecVolume;
-    info->parentDirID = InternPath(ParentOf(path));
-    info->nodeID = InternPath(path);
+    // Only when asked: a walk fetches node flags for every item and should
+    // not pay for interning paths it never looks at.
+    if (whichInfo & kFSCatInfoParentDirID)
+        info->parentDirID = InternPath(ParentOf(path));
+    if (whichInfo & kFSCatInfoNodeID)
+        info->nodeID = InternPath(path);
     info->userPrivileges = 0;
     info->createDate = toUTCDateTime(st.st_mtim);
     if (whichInfo & kFSCatInfoCreateDate) {
@@ -300,25 +304,47 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const 
     return err == dirNFErr ? fnfErr : err;
 }
 
-OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
-                          FSCatalogInfoBitmap, const FSCatalogInfo*, FSRef* newRef, FSSpec* newSpec)
+namespace {
+
+// Makes a new item named name in the folder parentRef with make(path), which
+// answers -1 with errno set when it made nothing; records the new name in the
+// folder's index and gives the new item's path and status.
+template <typename Make>
+OSErr createItem(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name, Make make,
+                 QByteArray* path, struct stat* st)
 {
     QByteArray folder;
     QByteArray bytes;
     if (OSErr err = folderAndName(parentRef, nameLength, name, &folder, &bytes); err != noErr)
         return err;
-    const QByteArray path = Join(folder, bytes);
+    *path = Join(folder, bytes);
     OwnFolderChange change(folder);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                          0666);
-    if (fd < 0)
+    if (make(*path) != 0)
         return platform::StatusFromErrno(errno);
     change.added(bytes);
+    return ::lstat(path->constData(), st) == 0 ? noErr : platform::StatusFromErrno(errno);
+}
+
+} // namespace
+
+OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
+                          FSCatalogInfoBitmap, const FSCatalogInfo*, FSRef* newRef, FSSpec* newSpec)
+{
+    QByteArray path;
     struct stat st;
-    const int statResult = ::fstat(fd, &st);
-    ::close(fd);
-    if (statResult != 0)
-        return platform::StatusFromErrno(errno);
+    const OSErr err = createItem(
+        parentRef, nameLength, name,
+        [](const QByteArray& p) {
+            const int fd =
+                ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+            if (fd < 0)
+                return -1;
+            ::close(fd);
+            return 0;
+        },
+        &path, &st);
+    if (err != noErr)
+        return err;
     if (newRef)
         EncodeRef(InternPath(path), st, newRef);
     if (newSpec)
@@ -330,18 +356,16 @@ OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
                                const UniChar* name, FSCatalogInfoBitmap, const FSCatalogInfo*,
                                FSRef* newRef, FSSpec* newSpec, UInt32* newDirID)
 {
-    QByteArray folder;
-    QByteArray bytes;
-    if (OSErr err = folderAndName(parentRef, nameLength, name, &folder, &bytes); err != noErr)
-        return err;
-    const QByteArray path = Join(folder, bytes);
-    OwnFolderChange change(folder);
-    if (::mkdir(path.constData(), 0777) != 0)
-        return platform::StatusFromErrno(errno);
-    change.added(bytes);
+    QByteArray path;
     struct stat st;
-    if (OSErr err = MakeRef(path, newRef, &st); err != noErr)
+    const OSErr err = createItem(
+        parentRef, nameLength, name,
+        [](const QByteArray& p) { return ::mkdir(p.constData(), 0777); },
+        &path, &st);
+    if (err != noErr)
         return err;
+    if (newRef)
+        EncodeRef(InternPath(path), st, newRef);
     if (newSpec)
         MakeSpec(path, newSpec);
     if (newDirID)
