@@ -8,31 +8,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform::files;
-
-namespace {
-
-// Seconds between 1904-01-01 and 1970-01-01.
-constexpr SInt64 kSecondsFrom1904To1970 = 2082844800;
-
-UTCDateTime toUTCDateTime(const timespec& t)
-{
-    const SInt64 seconds = SInt64(t.tv_sec) + kSecondsFrom1904To1970;
-    UTCDateTime d{};
-    if (seconds < 0)
-        return d;
-    d.highSeconds = UInt16(UInt64(seconds) >> 32);
-    d.lowSeconds = UInt32(UInt64(seconds) & 0xFFFFFFFFu);
-    d.fraction = UInt16((UInt64(t.tv_nsec) << 16) / 1000000000u);
-    return d;
-}
-
-} // namespace
 
 // The parent's table id and the name, or a token standing for the item itself
 // when the name does not fit or could be mistaken for a token.
@@ -152,41 +134,6 @@ OSErr RefFromPath(const QByteArray& path, FSRef* ref)
 
 } // namespace platform
 
-void platform::files::FillCatalogInfo(const QByteArray& path, const struct stat& st,
-                                      FSCatalogInfoBitmap whichInfo, FSCatalogInfo* info)
-{
-    std::memset(info, 0, sizeof *info);
-    if (S_ISDIR(st.st_mode))
-        info->nodeFlags |= kFSNodeIsDirectoryMask;
-    info->volume = kSpecVolume;
-    // Only when asked: a walk fetches node flags for every item and should
-    // not pay for interning paths it never looks at.
-    if (whichInfo & kFSCatInfoParentDirID)
-        info->parentDirID = InternPath(ParentOf(path));
-    if (whichInfo & kFSCatInfoNodeID)
-        info->nodeID = InternPath(path);
-    info->userPrivileges = 0;
-    info->createDate = toUTCDateTime(st.st_mtim);
-    if (whichInfo & kFSCatInfoCreateDate) {
-        struct statx sx;
-        if (::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) == 0 &&
-            (sx.stx_mask & STATX_BTIME))
-            info->createDate = toUTCDateTime({time_t(sx.stx_btime.tv_sec),
-                                              long(sx.stx_btime.tv_nsec)});
-    }
-    info->contentModDate = toUTCDateTime(st.st_mtim);
-    info->attributeModDate = toUTCDateTime(st.st_ctim);
-    info->accessDate = toUTCDateTime(st.st_atim);
-    info->permissions[0] = UInt32(st.st_uid);
-    info->permissions[1] = UInt32(st.st_gid);
-    info->permissions[2] = UInt32(st.st_mode & 07777);
-    if (!S_ISDIR(st.st_mode)) {
-        info->dataLogicalSize = UInt64(st.st_size);
-        info->dataPhysicalSize = UInt64(st.st_blocks) * 512;
-    }
-    info->textEncodingHint = kTextEncodingUnknown;
-}
-
 OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* info,
                        HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef)
 {
@@ -195,8 +142,10 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalo
     if (OSErr err = resolve(ref, &path, &st); err != noErr)
         return err;
 
-    if (info)
-        FillCatalogInfo(path, st, whichInfo, info);
+    if (info) {
+        if (OSErr err = FillCatalogInfo(path, st, whichInfo, info); err != noErr)
+            return err;
+    }
     if (outName) {
         const QString name = NameFromBytes(LastComponent(path));
         outName->length = UInt16(std::min<qsizetype>(name.size(), 255));
@@ -246,7 +195,7 @@ OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize)
     if (OSErr err = ResolveRef(*ref, &p, nullptr); err != noErr)
         return err;
     if (UInt32(p.size()) + 1 > maxPathSize)
-        return -2110; // pathTooLongErr
+        return pathTooLongErr;
     std::memcpy(path, p.constData(), size_t(p.size()) + 1);
     return noErr;
 }
@@ -371,6 +320,38 @@ OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
     if (newDirID)
         *newDirID = InternPath(path);
     return noErr;
+}
+
+OSErr FSRenameUnicode(const FSRef* ref, UniCharCount nameLength, const UniChar* name,
+                      TextEncoding, FSRef* newRef)
+{
+    QByteArray path;
+    struct stat st;
+    if (OSErr err = resolve(ref, &path, &st); err != noErr)
+        return err;
+    if (path == "/")
+        return paramErr;
+    const QByteArray folder = ParentOf(path);
+    const QByteArray oldName = LastComponent(path);
+    QByteArray bytes;
+    if (OSErr err = nameBytes(nameLength, name, &bytes); err != noErr)
+        return err;
+    if (bytes != oldName) {
+        // Names are looked up ignoring case, so a name another item holds
+        // in other letter case is taken; changing only the case is not.
+        QByteArray holder;
+        if (FindNameIgnoringCase(folder, bytes, &holder) == noErr && holder != oldName)
+            return dupFNErr;
+        const QByteArray target = Join(folder, bytes);
+        OwnFolderChange change(folder);
+        if (::renameat2(AT_FDCWD, path.constData(), AT_FDCWD, target.constData(),
+                        RENAME_NOREPLACE) != 0)
+            return platform::StatusFromErrno(errno);
+        change.removed(oldName);
+        change.added(bytes);
+        path = target;
+    }
+    return newRef ? MakeRef(path, newRef) : noErr;
 }
 
 OSErr FSDeleteObject(const FSRef* ref)

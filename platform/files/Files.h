@@ -12,6 +12,7 @@
 #include "platform/memory/Memory.h"
 
 #include <QByteArray>
+#include <QString>
 #include <type_traits>
 
 struct FSRef {
@@ -95,6 +96,20 @@ struct FSCatalogInfo {
     TextEncoding textEncodingHint;
 };
 
+// The first 16 bytes of a file's Finder information, in native byte order.
+struct Point {
+    SInt16 v;
+    SInt16 h;
+};
+struct FileInfo {
+    OSType fileType;
+    OSType fileCreator;
+    UInt16 finderFlags;
+    Point location;
+    UInt16 reservedField;
+};
+static_assert(sizeof(FileInfo) == 16);
+
 using FSIterator = struct OpaqueFSIterator*;
 using FSIteratorFlags = UInt32;
 enum : FSIteratorFlags { kFSIterateFlat = 0, kFSIterateSubtree = 1 };
@@ -111,6 +126,18 @@ OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
 OSErr FSCompareFSRefs(const FSRef* ref1, const FSRef* ref2);
 inline constexpr OSErr diffVolErr = -1303;
 inline constexpr OSErr diffRefErr = -1304; // this layer's choice
+
+// Writes the settable parts: Finder information (either half), creation,
+// content modification and access dates. The attribute modification date is
+// the system's change time and is accepted without effect; other bits give
+// errFSBadInfoBitmap. Finder information and creation dates are kept in
+// extended attributes: errFSOperationNotSupported where the file system or
+// the item (a symbolic link) cannot hold them.
+OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
+                       const FSCatalogInfo* catalogInfo);
+// An alias file is a symbolic link; folderFlag tells whether it leads to a
+// folder. Both flags are false for other items and on failure.
+OSErr FSIsAliasFile(const FSRef* fileRef, Boolean* aliasFileFlag, Boolean* folderFlag);
 
 // --- names and creation -------------------------------------------------------
 
@@ -129,6 +156,10 @@ OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
                                const UniChar* name, FSCatalogInfoBitmap whichInfo,
                                const FSCatalogInfo* catalogInfo, FSRef* newRef, FSSpec* newSpec,
                                UInt32* newDirID);
+// Renames the item within its folder; newRef names it afterwards. -48 when
+// another item holds the name, in any letter case. Nothing is ever replaced.
+OSErr FSRenameUnicode(const FSRef* ref, UniCharCount nameLength, const UniChar* name,
+                      TextEncoding textEncodingHint, FSRef* newRef);
 // Removes a file or an empty folder.
 OSErr FSDeleteObject(const FSRef* ref);
 
@@ -170,5 +201,9 @@ OSErr StatusFromErrno(int error);
 OSErr PathOfRef(const FSRef& ref, QByteArray* path);
 // A reference to the item at path (not following a final symbolic link).
 OSErr RefFromPath(const QByteArray& path, FSRef* ref);
+// The item's Finder comment (the freedesktop user.xdg.comment attribute);
+// empty when it has none. Setting an empty comment removes it.
+OSErr CopyItemComment(const FSRef& ref, QString* comment);
+OSErr SetItemComment(const FSRef& ref, const QString& comment);
 
 } // namespace platform

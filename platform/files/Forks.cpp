@@ -3,11 +3,13 @@
 #include "platform/files/Forks.h"
 
 #include "platform/files/Files.h"
+#include "platform/files/RefTable.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -16,6 +18,7 @@ namespace
 
 struct OpenFork {
     int fd = -1;
+    bool readable = false;
     bool writable = false;
 };
 
@@ -30,58 +33,249 @@ OpenFork* forkOf(SInt16 refNum)
     return fork.fd >= 0 ? &fork : nullptr;
 }
 
+// Puts an open descriptor in the table; closes it when no number is left.
+OSErr addFork(const OpenFork& open, SInt16* refNum)
+{
+    std::lock_guard lock(gForkLock);
+    size_t slot = 0;
+    while (slot < gForks.size() && gForks[slot].fd >= 0)
+        ++slot;
+    if (slot >= size_t(std::numeric_limits<SInt16>::max())) {
+        ::close(open.fd);
+        return tmfoErr;
+    }
+    if (slot == gForks.size())
+        gForks.emplace_back();
+    gForks[slot] = open;
+    *refNum = SInt16(slot + 1);
+    return noErr;
+}
+
+// A copy of the fork's entry; rfNumErr when the number is not open.
+OSErr lookUp(SInt16 refNum, OpenFork* fork)
+{
+    std::lock_guard lock(gForkLock);
+    const OpenFork* open = forkOf(refNum);
+    if (!open)
+        return rfNumErr;
+    *fork = *open;
+    return noErr;
+}
+
+int openRetrying(const char* path, int flags)
+{
+    int fd;
+    do {
+        fd = ::open(path, flags);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// The absolute offset a position mode and offset stand for.
+OSErr placeOf(int fd, UInt16 positionMode, SInt64 offset, SInt64* place)
+{
+    SInt64 base;
+    switch (positionMode & ~noCacheMask) {
+    case fsAtMark:
+        offset = 0;
+        [[fallthrough]];
+    case fsFromMark:
+        base = ::lseek(fd, 0, SEEK_CUR);
+        break;
+    case fsFromStart:
+        base = 0;
+        break;
+    case fsFromLEOF: {
+        struct stat st;
+        base = ::fstat(fd, &st) == 0 ? SInt64(st.st_size) : -1;
+        break;
+    }
+    default:
+        return errFSBadPosMode;
+    }
+    if (base < 0)
+        return platform::StatusFromErrno(errno);
+    if (offset < 0 && -offset > base)
+        return posErr;
+    *place = base + offset;
+    return noErr;
+}
+
 } // namespace
+
+OSErr FSOpenFork(const FSRef* ref, UniCharCount forkNameLength, const UniChar*, SInt8 permissions,
+                 SInt16* forkRefNum)
+{
+    if (!ref || !forkRefNum || permissions < fsCurPerm || permissions > fsRdWrPerm)
+        return paramErr;
+    *forkRefNum = 0;
+    if (forkNameLength != 0)
+        return errFSForkNotFound;
+    QByteArray path;
+    struct stat st;
+    if (OSErr err = platform::files::ResolveRef(*ref, &path, &st); err != noErr)
+        return err;
+    if (!S_ISREG(st.st_mode))
+        return notAFileErr;
+
+    // No following of links and no waiting on a FIFO put there meanwhile;
+    // the descriptor must lead to the very item the reference names.
+    const int common = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+    int fd = -1;
+    bool readable = permissions != fsWrPerm;
+    bool writable = permissions != fsRdPerm;
+    if (permissions == fsCurPerm) {
+        fd = openRetrying(path.constData(), O_RDWR | common);
+        if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+            writable = false;
+            fd = openRetrying(path.constData(), O_RDONLY | common);
+        }
+    } else {
+        const int mode = !writable ? O_RDONLY : !readable ? O_WRONLY : O_RDWR;
+        fd = openRetrying(path.constData(), mode | common);
+    }
+    if (fd < 0)
+        return errno == ELOOP || errno == ENOTDIR ? fnfErr : platform::StatusFromErrno(errno);
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino ||
+        !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        return fnfErr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return addFork(OpenFork{fd, readable, writable}, forkRefNum);
+}
+
+OSErr FSGetForkSize(SInt16 forkRefNum, SInt64* forkSize)
+{
+    if (!forkSize)
+        return paramErr;
+    *forkSize = 0;
+    OpenFork fork;
+    if (OSErr err = lookUp(forkRefNum, &fork); err != noErr)
+        return err;
+    struct stat st;
+    if (::fstat(fork.fd, &st) != 0)
+        return platform::StatusFromErrno(errno);
+    *forkSize = SInt64(st.st_size);
+    return noErr;
+}
+
+OSErr FSSetForkPosition(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset)
+{
+    OpenFork fork;
+    if (OSErr err = lookUp(forkRefNum, &fork); err != noErr)
+        return err;
+    SInt64 place;
+    if (OSErr err = placeOf(fork.fd, positionMode, positionOffset, &place); err != noErr)
+        return err;
+    struct stat st;
+    if (::fstat(fork.fd, &st) != 0)
+        return platform::StatusFromErrno(errno);
+    if (place > SInt64(st.st_size))
+        return eofErr;
+    return ::lseek(fork.fd, place, SEEK_SET) < 0 ? platform::StatusFromErrno(errno) : noErr;
+}
+
+OSErr FSReadFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
+                 ByteCount requestCount, void* buffer, ByteCount* actualCount)
+{
+    if (actualCount)
+        *actualCount = 0;
+    if (requestCount > 0 && !buffer)
+        return paramErr;
+    OpenFork fork;
+    if (OSErr err = lookUp(forkRefNum, &fork); err != noErr)
+        return err;
+    if (!fork.readable)
+        return afpAccessDenied;
+    SInt64 place;
+    if (OSErr err = placeOf(fork.fd, positionMode, positionOffset, &place); err != noErr)
+        return err;
+    auto* bytes = static_cast<char*>(buffer);
+    ByteCount done = 0;
+    OSErr status = noErr;
+    while (done < requestCount) {
+        const ssize_t n = ::pread(fork.fd, bytes + done, requestCount - done, place + SInt64(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            status = platform::StatusFromErrno(errno);
+            break;
+        }
+        if (n == 0) {
+            status = eofErr;
+            break;
+        }
+        done += ByteCount(n);
+    }
+    ::lseek(fork.fd, place + SInt64(done), SEEK_SET);
+    if (actualCount)
+        *actualCount = done;
+    return status;
+}
+
+OSErr FSWriteFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
+                  ByteCount requestCount, const void* buffer, ByteCount* actualCount)
+{
+    if (actualCount)
+        *actualCount = 0;
+    if (requestCount > 0 && !buffer)
+        return paramErr;
+    OpenFork fork;
+    if (OSErr err = lookUp(forkRefNum, &fork); err != noErr)
+        return err;
+    if (!fork.writable)
+        return wrPermErr;
+    SInt64 place;
+    if (OSErr err = placeOf(fork.fd, positionMode, positionOffset, &place); err != noErr)
+        return err;
+    const auto* bytes = static_cast<const char*>(buffer);
+    ByteCount done = 0;
+    OSErr status = noErr;
+    while (done < requestCount) {
+        const ssize_t n =
+            ::pwrite(fork.fd, bytes + done, requestCount - done, place + SInt64(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            status = n < 0 ? platform::StatusFromErrno(errno) : ioErr;
+            break;
+        }
+        done += ByteCount(n);
+    }
+    ::lseek(fork.fd, place + SInt64(done), SEEK_SET);
+    if (actualCount)
+        *actualCount = done;
+    return status;
+}
 
 OSErr FSOpenDataForkPath(const QByteArray& path, bool write, SInt16* refNum)
 {
     if (!refNum || path.isEmpty())
         return paramErr;
     *refNum = 0;
-    int fd;
-    do {
-        fd = ::open(path.constData(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = openRetrying(path.constData(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOTDIR ? fnfErr : platform::StatusFromErrno(errno);
-
-    std::lock_guard lock(gForkLock);
-    size_t slot = 0;
-    while (slot < gForks.size() && gForks[slot].fd >= 0)
-        ++slot;
-    if (slot >= size_t(std::numeric_limits<SInt16>::max())) {
-        ::close(fd);
-        return tmfoErr;
-    }
-    if (slot == gForks.size())
-        gForks.emplace_back();
-    gForks[slot] = OpenFork{fd, write};
-    *refNum = SInt16(slot + 1);
-    return noErr;
+    return addFork(OpenFork{fd, true, write}, refNum);
 }
 
 OSErr FSWrite(SInt16 refNum, long* count, const void* buffer)
 {
     if (!count || *count < 0 || (*count > 0 && !buffer))
         return paramErr;
-    int fd;
-    {
-        std::lock_guard lock(gForkLock);
-        const OpenFork* fork = forkOf(refNum);
-        if (!fork) {
-            *count = 0;
-            return rfNumErr;
-        }
-        if (!fork->writable) {
-            *count = 0;
-            return wrPermErr;
-        }
-        fd = fork->fd;
+    OpenFork fork;
+    if (OSErr err = lookUp(refNum, &fork); err != noErr || !fork.writable) {
+        *count = 0;
+        return err != noErr ? err : wrPermErr;
     }
-
+    // Plain write() at the descriptor's own offset, so that pipes and
+    // terminals work as well as files.
     const auto* bytes = static_cast<const char*>(buffer);
     long written = 0;
     while (written < *count) {
-        const ssize_t n = ::write(fd, bytes + written, size_t(*count - written));
+        const ssize_t n = ::write(fork.fd, bytes + written, size_t(*count - written));
         if (n < 0) {
             if (errno == EINTR)
                 continue;

@@ -107,8 +107,10 @@ OSErr FSGetCatalogInfoBulk(FSIterator it, ItemCount maximumObjects, ItemCount* a
         const UInt32 id = InternPath(path);
         if (refs)
             EncodeRef(id, st, refs);
-        if (catalogInfos)
-            FillCatalogInfo(path, st, whichInfo, catalogInfos);
+        if (catalogInfos) {
+            if (OSErr err = FillCatalogInfo(path, st, whichInfo, catalogInfos); err != noErr)
+                return err;
+        }
         if (specs)
             MakeSpec(path, specs);
         if (names) {

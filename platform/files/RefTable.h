@@ -38,7 +38,7 @@ OSErr MakeRef(const QByteArray& path, FSRef* ref, struct stat* st = nullptr);
 // Absolute path with "." and empty components removed and the parent folder
 // resolved through realpath, so the last component (possibly a link) stays.
 // The catalogue fields of the item at path whose lstat is st.
-void FillCatalogInfo(const QByteArray& path, const struct stat& st, FSCatalogInfoBitmap whichInfo,
+OSErr FillCatalogInfo(const QByteArray& path, const struct stat& st, FSCatalogInfoBitmap whichInfo,
                      FSCatalogInfo* info);
 // A file specification for the item at path.
 void MakeSpec(const QByteArray& path, FSSpec* spec);

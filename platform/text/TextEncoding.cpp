@@ -296,3 +296,20 @@ QByteArray NameToBytes(QStringView name)
     }
     return out;
 }
+
+bool CFStringGetFileSystemRepresentation(const QString& string, char* buffer, CFIndex maxBufLen)
+{
+    if (!buffer || maxBufLen <= 0)
+        return false;
+    buffer[0] = '\0';
+    const QByteArray bytes = NameToBytes(string);
+    if (bytes.contains('\0') || bytes.size() >= maxBufLen)
+        return false;
+    std::memcpy(buffer, bytes.constData(), size_t(bytes.size()) + 1);
+    return true;
+}
+
+QString CFStringCreateWithFileSystemRepresentation(const char* buffer)
+{
+    return buffer ? NameFromBytes(QByteArray(buffer)) : QString();
+}

@@ -70,3 +70,10 @@ QString PathExtensionOfName(QStringView name);
 // name survives the round trip unchanged.
 QString NameFromBytes(const QByteArray& bytes);
 QByteArray NameToBytes(QStringView name);
+
+// The string as a path for the file system (its bytes as NameToBytes makes
+// them), terminated, into a buffer of maxBufLen bytes. False when it does not
+// fit or holds a NUL, which no path can.
+bool CFStringGetFileSystemRepresentation(const QString& string, char* buffer, CFIndex maxBufLen);
+// The string a terminated path for the file system stands for.
+QString CFStringCreateWithFileSystemRepresentation(const char* buffer);
