@@ -1,4 +1,4 @@
-// The members of CFile that find, test and create items by name.
+// The members of CFile that find, test and create items by parent and name.
 #include "file/CFile.h"
 
 #include "platform/memory/Memory.h"
@@ -92,4 +92,37 @@ OSErr CFile::FSCreateFile(const FSRef& parent, const CFStringRef& name, FSRef& n
     if (status != noErr)
         return status;
     return makeUnique ? kUniqueNameUnavailableErr : noErr;
+}
+
+OSErr CFile::FSCreateFile(const FSRef& parent, const CFStringRef& name, FSRef& newRef)
+{
+    return FSCreateFile(parent, name, newRef, false);
+}
+
+OSErr CFile::FSCreateFile(const FSRef& parent, const CFStringRef& name, unsigned long creator,
+                          unsigned long type, FSRef& newRef)
+{
+    const OSErr status = FSCreateFile(parent, name, newRef);
+    if (status == noErr) {
+        // Creator before type; a file system that cannot keep codes still
+        // has the file, so these statuses are not looked at.
+        FSSetCreator(newRef, creator);
+        FSSetType(newRef, type);
+    }
+    return status;
+}
+
+OSErr CFile::FSCreateDirectory(const FSRef& parent, const CFStringRef& name, FSRef& newRef)
+{
+    OSErr status = noErr;
+    if (FSObjectExists(parent, name, newRef, status))
+        return status; // 0 for an existing item, else why the look-up failed
+    UniCharCount count = 0;
+    UniChar* units = GetUnicodeString(name, count);
+    if (!units)
+        return memFullErr;
+    status = FSCreateDirectoryUnicode(&parent, count, units, kFSCatInfoNone, nullptr, &newRef,
+                                      nullptr, nullptr);
+    DisposePtr(reinterpret_cast<Ptr>(units));
+    return status;
 }

@@ -11,6 +11,9 @@ using CFStringRef = QString;
 
 // The item's name as the file manager holds it (UTF-16, at most 255 units).
 OSErr FSGetFileDirName(const FSRef* ref, HFSUniStr255* outName);
+// The reference of the item named by a volume, a folder id and a
+// length-prefixed name (the parts of a file specification).
+OSErr FSMakeFSRef(SInt16 volRefNum, SInt32 dirID, const unsigned char* name, FSRef* ref);
 // The item's old-style file specification.
 OSErr FSRefMakeFSSpec(const FSRef* ref, FSSpec* spec);
 // The name read with FSGetFileDirName as a string; a null string on failure.
