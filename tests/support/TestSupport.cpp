@@ -9,6 +9,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -148,6 +151,83 @@ void GiveToUnprivileged(const QByteArray& path)
             return 0;
         },
         16, FTW_PHYS);
+}
+
+QByteArray GetAttribute(const QByteArray& path, const char* name)
+{
+    char value[65536];
+    const ssize_t n = ::lgetxattr(path.constData(), name, value, sizeof value);
+    return n > 0 ? QByteArray(value, qsizetype(n)) : QByteArray();
+}
+
+bool SetAttribute(const QByteArray& path, const char* name, const QByteArray& value)
+{
+    return ::lsetxattr(path.constData(), name, value.constData(), size_t(value.size()), 0) == 0;
+}
+
+namespace {
+
+bool writeText(const char* path, const QByteArray& text)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, text.constData(), size_t(text.size())) == text.size();
+    ::close(fd);
+    return ok;
+}
+
+// In a fresh child: becomes root of a private user namespace (mapped onto
+// the caller's ids) with a private mount namespace, and mounts a ramfs.
+bool mountRamfs(const QByteArray& folder, uid_t uid, gid_t gid)
+{
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+        return false;
+    writeText("/proc/self/setgroups", "deny");
+    if (!writeText("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1") ||
+        !writeText("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1"))
+        return false;
+    return ::mount("none", folder.constData(), "ramfs", 0, nullptr) == 0;
+}
+
+} // namespace
+
+std::optional<std::string> RunWithoutAttributes(
+    const std::function<std::string(const QByteArray& folder)>& work)
+{
+    TempFolder mountPoint;
+    int out[2];
+    if (::pipe(out) != 0)
+        return std::nullopt;
+    std::fflush(nullptr);
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        if (!mountRamfs(mountPoint.path(), uid, gid))
+            ::_exit(2);
+        const std::string report = work(mountPoint.path());
+        const bool written = ::write(out[1], report.data(), report.size()) == ssize_t(report.size());
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(out[1]);
+    std::string report;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(out[0], chunk, sizeof chunk)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        report.append(chunk, size_t(n));
+    }
+    ::close(out[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return std::string("child failed");
+    if (WEXITSTATUS(status) == 2)
+        return std::nullopt;
+    return report;
 }
 
 } // namespace testsupport

@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace testsupport {
@@ -48,5 +50,17 @@ std::vector<UniChar> UnitsOf(const QString& name);
 int RunUnprivileged(const std::function<bool()>& check);
 // Makes path and its contents usable by the unprivileged child.
 void GiveToUnprivileged(const QByteArray& path);
+
+// An extended attribute of the item at path (not following links); empty
+// when it has none.
+QByteArray GetAttribute(const QByteArray& path, const char* name);
+bool SetAttribute(const QByteArray& path, const char* name, const QByteArray& value);
+
+// Runs work in a child process, in a folder of a file system that keeps no
+// extended attributes (a ramfs mounted in a private user and mount
+// namespace), and gives back the text work returned. Empty optional when
+// this machine does not allow such a mount.
+std::optional<std::string> RunWithoutAttributes(
+    const std::function<std::string(const QByteArray& folder)>& work);
 
 } // namespace testsupport
