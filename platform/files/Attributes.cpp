@@ -5,6 +5,7 @@
 #include "platform/files/Dates.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/xattr.h>

@@ -98,6 +98,19 @@ OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
         return err;
     const bool folder = S_ISDIR(st.st_mode);
 
+    // The file system's own dates first: they can be set everywhere, the
+    // attributes below only where the file system keeps them.
+    if (whichInfo & (kFSCatInfoContentMod | kFSCatInfoAccessDate)) {
+        struct timespec times[2];
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_nsec = UTIME_OMIT;
+        if (whichInfo & kFSCatInfoAccessDate)
+            times[0] = platform::TimespecFromUTCDateTime(catalogInfo->accessDate);
+        if (whichInfo & kFSCatInfoContentMod)
+            times[1] = platform::TimespecFromUTCDateTime(catalogInfo->contentModDate);
+        if (::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            return platform::StatusFromErrno(errno);
+    }
     if (whichInfo & kFinderInfoBits) {
         // Either half may be set alone; the other keeps what it holds.
         FSCatalogInfo merged{};
@@ -119,18 +132,6 @@ OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
     if (whichInfo & kFSCatInfoCreateDate) {
         if (OSErr err = WriteCreationDate(path, st, catalogInfo->createDate); err != noErr)
             return err;
-    }
-    // Times go last: writing attributes above moves only the change time.
-    if (whichInfo & (kFSCatInfoContentMod | kFSCatInfoAccessDate)) {
-        struct timespec times[2];
-        times[0].tv_nsec = UTIME_OMIT;
-        times[1].tv_nsec = UTIME_OMIT;
-        if (whichInfo & kFSCatInfoAccessDate)
-            times[0] = platform::TimespecFromUTCDateTime(catalogInfo->accessDate);
-        if (whichInfo & kFSCatInfoContentMod)
-            times[1] = platform::TimespecFromUTCDateTime(catalogInfo->contentModDate);
-        if (::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
-            return platform::StatusFromErrno(errno);
     }
     // The attribute modification date is the change time, which only the
     // system stamps (it did so just now); there is nothing to write.

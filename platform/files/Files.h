@@ -132,7 +132,8 @@ inline constexpr OSErr diffRefErr = -1304; // this layer's choice
 // the system's change time and is accepted without effect; other bits give
 // errFSBadInfoBitmap. Finder information and creation dates are kept in
 // extended attributes: errFSOperationNotSupported where the file system or
-// the item (a symbolic link) cannot hold them.
+// the item (a symbolic link) cannot hold them. The file system's own dates
+// are written first, so they are set even then.
 OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
                        const FSCatalogInfo* catalogInfo);
 // An alias file is a symbolic link; folderFlag tells whether it leads to a

@@ -177,8 +177,13 @@ OSErr FSSetForkPosition(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionO
     return ::lseek(fork.fd, place, SEEK_SET) < 0 ? platform::StatusFromErrno(errno) : noErr;
 }
 
-OSErr FSReadFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
-                 ByteCount requestCount, void* buffer, ByteCount* actualCount)
+namespace {
+
+// Moves requestCount bytes between the fork and buffer at the given place
+// with io (pread or pwrite), and leaves the mark after what was moved.
+template <typename Io>
+OSErr transfer(SInt16 forkRefNum, bool writing, UInt16 positionMode, SInt64 positionOffset,
+               ByteCount requestCount, void* buffer, ByteCount* actualCount, Io io)
 {
     if (actualCount)
         *actualCount = 0;
@@ -187,8 +192,8 @@ OSErr FSReadFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
     OpenFork fork;
     if (OSErr err = lookUp(forkRefNum, &fork); err != noErr)
         return err;
-    if (!fork.readable)
-        return afpAccessDenied;
+    if (writing ? !fork.writable : !fork.readable)
+        return writing ? wrPermErr : afpAccessDenied;
     SInt64 place;
     if (OSErr err = placeOf(fork.fd, positionMode, positionOffset, &place); err != noErr)
         return err;
@@ -196,15 +201,12 @@ OSErr FSReadFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
     ByteCount done = 0;
     OSErr status = noErr;
     while (done < requestCount) {
-        const ssize_t n = ::pread(fork.fd, bytes + done, requestCount - done, place + SInt64(done));
+        const ssize_t n = io(fork.fd, bytes + done, requestCount - done, place + SInt64(done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            status = platform::StatusFromErrno(errno);
-            break;
-        }
-        if (n == 0) {
-            status = eofErr;
+        if (n <= 0) {
+            // Nothing read is the end of the fork; nothing written, a fault.
+            status = n < 0 ? platform::StatusFromErrno(errno) : writing ? ioErr : eofErr;
             break;
         }
         done += ByteCount(n);
@@ -215,39 +217,21 @@ OSErr FSReadFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
     return status;
 }
 
+} // namespace
+
+OSErr FSReadFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
+                 ByteCount requestCount, void* buffer, ByteCount* actualCount)
+{
+    return transfer(forkRefNum, false, positionMode, positionOffset, requestCount, buffer,
+                    actualCount, ::pread);
+}
+
 OSErr FSWriteFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
                   ByteCount requestCount, const void* buffer, ByteCount* actualCount)
 {
-    if (actualCount)
-        *actualCount = 0;
-    if (requestCount > 0 && !buffer)
-        return paramErr;
-    OpenFork fork;
-    if (OSErr err = lookUp(forkRefNum, &fork); err != noErr)
-        return err;
-    if (!fork.writable)
-        return wrPermErr;
-    SInt64 place;
-    if (OSErr err = placeOf(fork.fd, positionMode, positionOffset, &place); err != noErr)
-        return err;
-    const auto* bytes = static_cast<const char*>(buffer);
-    ByteCount done = 0;
-    OSErr status = noErr;
-    while (done < requestCount) {
-        const ssize_t n =
-            ::pwrite(fork.fd, bytes + done, requestCount - done, place + SInt64(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            status = n < 0 ? platform::StatusFromErrno(errno) : ioErr;
-            break;
-        }
-        done += ByteCount(n);
-    }
-    ::lseek(fork.fd, place + SInt64(done), SEEK_SET);
-    if (actualCount)
-        *actualCount = done;
-    return status;
+    return transfer(forkRefNum, true, positionMode, positionOffset, requestCount,
+                    const_cast<void*>(buffer), actualCount,
+                    [](int fd, const void* b, size_t n, off_t at) { return ::pwrite(fd, b, n, at); });
 }
 
 OSErr FSOpenDataForkPath(const QByteArray& path, bool write, SInt16* refNum)

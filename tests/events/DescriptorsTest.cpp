@@ -98,7 +98,7 @@ TEST(Descriptors, WhatNamesNoItemDoesNotCoerce)
         {"reference to a removed file", typeFSRef,
          QByteArray(reinterpret_cast<const char*>(&gone), sizeof gone), fnfErr},
         {"reference of the wrong size", typeFSRef, QByteArray(79, '\0'), errAECoercionFail},
-        {"specification of the wrong size", typeFSS, QByteArray(71, '\0'), errAECoercionFail},
+        {"file specification of the wrong size", typeFSS, QByteArray(71, '\0'), errAECoercionFail},
         {"alias of garbage", typeAlias, QByteArray(300, '\x5a'), paramErr},
         {"URL of a missing file", typeFileURL, "file://" + dir.path() + "/gone.txt", fnfErr},
         {"URL of another host", typeFileURL, "file://elsewhere/tmp", errAECoercionFail},
@@ -110,7 +110,7 @@ TEST(Descriptors, WhatNamesNoItemDoesNotCoerce)
         Desc source;
         ASSERT_EQ(AECreateDesc(c.type, c.data.constData(), Size(c.data.size()), &source.d), noErr);
         // Coercion to the same type is a copy; references are checked on
-        // their way to a specification.
+        // their way to a file specification.
         const DescType to = c.type == typeFSRef ? typeFSS : typeFSRef;
         Desc out;
         EXPECT_EQ(AECoerceDesc(&source.d, to, &out.d), c.status) << c.what;

@@ -154,6 +154,8 @@ void answerFileDialog(const QString& folder, const QString& fileName, bool* seen
 
 TEST(RealFileDialog, SavesIntoTheChosenFolderOrCancels)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char name[] = "file_test";
     char* argv[] = {name, nullptr};

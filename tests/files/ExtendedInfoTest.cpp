@@ -1,6 +1,6 @@
 // What the file manager keeps beyond plain POSIX data: dates converted
 // exactly, Finder information and creation dates in extended attributes,
-// renaming without replacing, forks opened by reference, alias files.
+// renaming without replacing, forks opened by reference.
 #include "platform/files/Dates.h"
 #include "platform/files/Files.h"
 #include "platform/files/Forks.h"
@@ -126,53 +126,18 @@ TEST_F(ItemInfo, CreationDateIsSetExactlyAndOtherwiseIsTheBirthTime)
 
     FSCatalogInfo info{};
     info.createDate = dateAt(3000000000LL, 0x1234);
-    info.contentModDate = dateAt(3100000000LL, 0xFFFF);
     info.accessDate = dateAt(3200000000LL, 1);
-    ASSERT_EQ(FSSetCatalogInfo(&ref, kFSCatInfoCreateDate | kFSCatInfoContentMod |
-                                         kFSCatInfoAccessDate | kFSCatInfoAttrMod,
+    ASSERT_EQ(FSSetCatalogInfo(&ref, kFSCatInfoCreateDate | kFSCatInfoAccessDate | kFSCatInfoAttrMod,
                                &info),
               noErr);
     FSCatalogInfo after{};
-    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoCreateDate | kFSCatInfoContentMod, &after, nullptr,
-                               nullptr, nullptr),
-              noErr);
+    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoCreateDate, &after, nullptr, nullptr, nullptr), noErr);
     EXPECT_TRUE(after.createDate == info.createDate);
-    EXPECT_TRUE(after.contentModDate == info.contentModDate);
     EXPECT_TRUE(after.accessDate == info.accessDate);
     EXPECT_EQ(GetAttribute(file, "user.tessaly.creation-date"),
               QByteArray::number(3000000000LL - 2082844800LL) + ".071105958");
 
     EXPECT_EQ(FSSetCatalogInfo(&ref, kFSCatInfoPermissions, &info), errFSBadInfoBitmap);
-}
-
-TEST_F(ItemInfo, LinksCannotCarryAttributesAndAreAliasFiles)
-{
-    ASSERT_EQ(::symlink("box", (dir / "to box").constData()), 0);
-    ASSERT_EQ(::symlink("doc.txt", (dir / "to doc").constData()), 0);
-    ASSERT_EQ(::symlink("nowhere", (dir / "broken").constData()), 0);
-    struct Case {
-        QByteArray name;
-        bool alias;
-        bool folder;
-    };
-    for (const Case& c : {Case{"to box", true, true}, Case{"to doc", true, false},
-                          Case{"broken", true, false}, Case{"box", false, false},
-                          Case{"doc.txt", false, false}}) {
-        FSRef ref = RefFor(dir / c.name);
-        Boolean alias = 2;
-        Boolean isFolder = 2;
-        EXPECT_EQ(FSIsAliasFile(&ref, &alias, &isFolder), noErr);
-        EXPECT_EQ(alias, c.alias) << c.name.constData();
-        EXPECT_EQ(isFolder, c.folder) << c.name.constData();
-    }
-    FSRef link = RefFor(dir / "to doc");
-    FSCatalogInfo info{};
-    info.finderInfo[0] = 'X';
-    EXPECT_EQ(FSSetCatalogInfo(&link, kFSCatInfoFinderInfo, &info), errFSOperationNotSupported);
-    EXPECT_EQ(platform::SetItemComment(link, "hello"), errFSOperationNotSupported);
-    QString comment = "stale";
-    EXPECT_EQ(platform::CopyItemComment(link, &comment), noErr);
-    EXPECT_TRUE(comment.isEmpty());
 }
 
 // --- renaming -------------------------------------------------------------
@@ -285,18 +250,6 @@ TEST_F(ItemInfo, OnlyThePlainFileNamedIsOpened)
         EXPECT_EQ(FSOpenFork(&c.ref, c.forkNameLength, rsrc, fsRdPerm, &fork), c.status) << c.what;
         EXPECT_EQ(fork, 0) << c.what;
     }
-}
-
-TEST_F(ItemInfo, ResourceForkSizeComesFromItsAttribute)
-{
-    ASSERT_TRUE(SetAttribute(file, "user.com.apple.ResourceFork", QByteArray(50, 'r')));
-    FSRef ref = RefFor(file);
-    FSCatalogInfo info{};
-    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoDataSizes | kFSCatInfoRsrcSizes, &info, nullptr,
-                               nullptr, nullptr),
-              noErr);
-    EXPECT_EQ(info.dataLogicalSize, 10u);
-    EXPECT_EQ(info.rsrcLogicalSize, 50u);
 }
 
 } // namespace
