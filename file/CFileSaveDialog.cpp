@@ -5,8 +5,6 @@
 #include "platform/nav/Navigation.h"
 #include "platform/text/TextEncoding.h"
 
-#include <QCoreApplication>
-
 namespace {
 
 // Creates the chosen file in the chosen folder, first deleting the item it
@@ -38,7 +36,6 @@ Boolean CFile::DoSaveDialog(const CFStringRef& name, unsigned long type, unsigne
 {
     NavDialogCreationOptions options;
     NavGetDefaultDialogCreationOptions(&options);
-    options.clientName = QCoreApplication::applicationName();
     options.saveFileName = name;
     options.preferenceKey = 1;
     options.modality = kWindowModalityAppModal;
