@@ -268,7 +268,9 @@ TEST_F(PrefsTest, MalformedFileReadsEmptyAndIsKeptAsideBeforeAWrite)
 // the others wrote: synchronising merges the one and shows the rest.
 TEST_F(PrefsTest, TwoProcessesWritingOneDomainLoseNothing)
 {
-    constexpr int kWrites = 1000;
+    // Enough for the two to interleave hundreds of times; each write rewrites
+    // the whole file, so the time grows with the square of the count.
+    constexpr int kWrites = 300;
     CFPreferencesSetAppValue(u"mine"_s, u"pending"_s, kDomain);
     EXPECT_FALSE(CFPreferencesCopyAppValue(u"A-0"_s, kDomain).isValid());
     const QString count = QString::number(kWrites);
