@@ -21,11 +21,14 @@ namespace
 struct FallbackFormat {
     const char* suffix; // as ImageMagick names the format
     double tolerance;   // of the band averages against the PNG of the same picture
+    int images = 1;     // more: a Photoshop file of a composite and its layers
 };
 
-// XPM keeps a palette; the others keep 8-bit samples as they are.
+// XPM keeps a palette; the others keep 8-bit samples as they are. Of a
+// layered Photoshop file the composite, stored first, is the picture.
 constexpr FallbackFormat kFormats[] = {
-    {"bmp", 0.01}, {"tga", 0.01}, {"ico", 0.01}, {"pcx", 0.01}, {"psd", 0.01}, {"xpm", 8},
+    {"bmp", 0.01}, {"tga", 0.01}, {"ico", 0.01},    {"pcx", 0.01},
+    {"psd", 0.01}, {"xpm", 8},    {"psd", 0.01, 3},
 };
 
 TEST(FallbackFormats, EachConvertsIntoEveryExportType)
@@ -36,10 +39,14 @@ TEST(FallbackFormats, EachConvertsIntoEveryExportType)
     PictureFacts expected;
     ASSERT_EQ(ReadPictureFacts(reference, &expected), noErr);
     for (const FallbackFormat& format : kFormats) {
-        SCOPED_TRACE(format.suffix);
+        SCOPED_TRACE(testing::Message() << format.suffix << " of " << format.images);
         // No suffix: the content alone must tell the loader.
-        const QByteArray source = folder / "picture-" + format.suffix;
-        ASSERT_EQ(WriteTestPicture(source, format.suffix, 64, 48), noErr) << LastCodecErrorText();
+        const QByteArray source =
+            folder / "picture-" + format.suffix + QByteArray::number(format.images);
+        TestPictureOptions options;
+        options.frames = format.images;
+        ASSERT_EQ(WriteTestPicture(source, format.suffix, 64, 48, options), noErr)
+            << LastCodecErrorText();
         EXPECT_EQ(platform::ProbePicture(source), noErr) << LastCodecErrorText();
         for (const SaverEntry* saver : AvailableSavers()) {
             SCOPED_TRACE(saver->extension);
