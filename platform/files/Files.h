@@ -220,7 +220,7 @@ OSErr StatusFromErrno(int error);
 // The path bytes of the item a reference names, after checking that it still
 // is the same item; the status says why not.
 OSErr PathOfRef(const FSRef& ref, QByteArray* path);
-// A reference to the item at path (not following a final symbolic link).
+// A reference to the item at path, looked up as FSPathMakeRef does.
 OSErr RefFromPath(const QByteArray& path, FSRef* ref);
 // The item's Finder comment (the freedesktop user.xdg.comment attribute);
 // empty when it has none. Setting an empty comment removes it.
