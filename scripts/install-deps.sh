@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev qt6-tools-dev
+    qt6-base-dev qt6-tools-dev libqt6opengl6-dev
+    desktop-file-utils
     libvips-dev zlib1g-dev
     libgtest-dev libgmock-dev googletest
 )
