@@ -64,18 +64,19 @@ std::optional<NSIndexSet> NSKeyedUnarchiver::unarchiveIndexSet(const QByteArray&
 
     NSIndexSet indexes;
     NSUInteger total = 0;
-    quint64 nextFree = 0; // the lowest index a following range may start at
+    std::optional<quint64> previousEnd; // one past the previous range's last index
     for (quint32 i = 0; i < rangeCount; ++i) {
         Range range{};
         in >> range.location >> range.length;
         if (in.status() != QDataStream::Ok || range.length == 0 ||
-            range.length > kMaxArchivedIndexes - total || range.location < nextFree ||
-            range.location > NSNotFound - 1 - range.length)
+            range.length > kMaxArchivedIndexes - total ||
+            range.location > NSNotFound - range.length ||
+            (previousEnd && range.location <= *previousEnd))
             return std::nullopt;
         total += range.length;
         for (quint64 k = 0; k < range.length; ++k)
             indexes.addIndex(range.location + k);
-        nextFree = range.location + range.length + 1;
+        previousEnd = range.location + range.length;
     }
     return indexes;
 }

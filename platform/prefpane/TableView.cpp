@@ -154,6 +154,7 @@ NSTableView::~NSTableView()
 void NSTableView::connectSelection()
 {
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        m_selection = currentSelection();
         if (m_dataSource)
             m_dataSource->tableViewSelectionDidChange(NSNotification{this});
     });
@@ -163,6 +164,7 @@ void NSTableView::setDataSource(NSTableViewDataSource* dataSource)
 {
     m_dataSource = dataSource;
     m_model->reset();
+    m_selection = currentSelection();
 }
 
 QStringList NSTableView::columnIdentifiers() const
@@ -212,18 +214,26 @@ void NSTableView::registerForDraggedTypes(const QStringList& types)
 
 void NSTableView::reloadData()
 {
-    const NSIndexSet kept = selectedRowIndexes();
+    // The data source has changed its rows already, so the selection is
+    // taken from what the table remembers, not from the model.
+    const NSIndexSet kept = m_selection;
     {
         const QSignalBlocker quiet(selectionModel());
         m_model->reset();
         selectRowIndexes(kept, false);
     }
+    m_selection = currentSelection();
     // Rows that no longer exist left the selection: the delegate hears of it.
-    if (selectedRowIndexes() != kept && m_dataSource)
+    if (m_selection != kept && m_dataSource)
         m_dataSource->tableViewSelectionDidChange(NSNotification{this});
 }
 
 NSIndexSet NSTableView::selectedRowIndexes() const
+{
+    return m_selection;
+}
+
+NSIndexSet NSTableView::currentSelection() const
 {
     NSIndexSet rows;
     for (const QModelIndex& index : selectionModel()->selectedRows())
@@ -233,7 +243,7 @@ NSIndexSet NSTableView::selectedRowIndexes() const
 
 int NSTableView::numberOfSelectedRows() const
 {
-    return int(selectionModel()->selectedRows().size());
+    return int(m_selection.count());
 }
 
 void NSTableView::selectRowIndexes(const NSIndexSet& indexes, bool extendSelection)

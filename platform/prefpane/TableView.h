@@ -94,9 +94,13 @@ private:
     class Model;
     friend class Model;
     void connectSelection();
+    NSIndexSet currentSelection() const;
 
     std::unique_ptr<Model> m_model;
     NSTableViewDataSource* m_dataSource = nullptr;
     QList<NSTableColumn> m_columns;
     QStringList m_draggedTypes;
+    // The selected rows as the table last saw them. Data sources change their
+    // rows before they ask for a reload, when the model can no longer say.
+    NSIndexSet m_selection;
 };
