@@ -54,6 +54,9 @@ PreferencesWindow::PreferencesWindow(QWidget* parent)
 
 PreferencesWindow::~PreferencesWindow()
 {
+    // Hidden first, then unselected, as at any other hiding.
+    if (isVisible())
+        setVisible(false);
     if (m_shown)
         didHide(m_current);
     m_shown = false;
