@@ -6,6 +6,8 @@
 #include "platform/prefpane/KeyedArchive.h"
 #include "platform/text/TextEncoding.h"
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -227,6 +229,34 @@ TEST_F(Drops, TheTableAsksThePaneForDropsItsViewProposes)
     ASSERT_TRUE(model->dropMimeData(&rows, Qt::MoveAction, -1, -1, QModelIndex()));
     EXPECT_EQ(Letters(pane->arraySizes()), "bcda");
     EXPECT_EQ(SelectedRows(), std::vector<NSUInteger>{3});
+}
+
+TEST_F(Drops, ADropOnTheViewLandsBetweenTheRowsUnderThePointer)
+{
+    Store(NamedEntries(5));
+    LoadAndSelect();
+    QMimeData data;
+    NSPasteboard pasteboard(&data);
+    ASSERT_TRUE(pane->writeRowsWithIndexes(table, {0, 1}, pasteboard));
+
+    // The pointer on the upper edge of row 4: between rows 3 and 4.
+    QApplication::processEvents();
+    const QRect row4 = table->visualRect(table->model()->index(4, 0));
+    ASSERT_FALSE(row4.isEmpty());
+    const QPoint at(row4.center().x(), row4.top() + 1);
+    const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction;
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(table->viewport(), &enter);
+    QDragMoveEvent move(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(table->viewport(), &move);
+    EXPECT_TRUE(move.isAccepted());
+    QDropEvent drop(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(table->viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+
+    EXPECT_EQ(Letters(pane->arraySizes()), "cdabe");
+    EXPECT_EQ(Letters(Stored().toList()), "cdabe");
+    EXPECT_EQ(SelectedRows(), (std::vector<NSUInteger>{2, 3}));
 }
 
 TEST_F(Drops, ArchivedIndexSetsRoundTripAndForeignBytesDoNotDecode)
