@@ -193,8 +193,9 @@ TEST(DownloadURL, DecodesUTF8ElseMacRomanAndFailsWithoutData)
         SCOPED_TRACE(c.why);
         const std::optional<QString> text = DownloadURL(c.url);
         ASSERT_EQ(text.has_value(), c.expected.has_value());
-        if (text)
+        if (text) {
             EXPECT_EQ(*text, *c.expected);
+        }
     }
 }
 

@@ -49,9 +49,10 @@ protected:
         QStringList calls;
         for (qsizetype i = 0; i < lines.size(); ++i) {
             const QString pane = lines[i].section(u' ', 0, 1);
-            if (lines[i].endsWith(" willSelect"))
+            if (lines[i].endsWith(" willSelect")) {
                 EXPECT_GT(lines.indexOf(pane + " shown", i), i)
                     << "shown after " << lines[i].toStdString();
+            }
             if (lines[i].endsWith(" didUnselect")) {
                 const qsizetype hidden = lines.lastIndexOf(pane + " hidden", i);
                 EXPECT_TRUE(hidden >= 0 && hidden < i)
