@@ -27,12 +27,14 @@ const QString kInterfaceFile = QStringLiteral(":/TessalyCMPrefPane/TessalyCMPref
 constexpr quint16 kNewRowSide = 256;
 
 // The text's leading decimal integer as the platform's intValue reads it:
-// white space skipped, an optional sign, digits up to the first other
-// character; 0 when there is no number, the nearest limit beyond 32 bits.
+// spaces and tabs skipped (not line breaks), an optional sign, digits up to
+// the first other character; 0 when there is no number, the nearest limit
+// beyond 32 bits.
 qint32 intValueOfText(const QString& text)
 {
     qsizetype i = 0;
-    while (i < text.size() && text.at(i).isSpace())
+    while (i < text.size() &&
+           (text.at(i) == u'\t' || text.at(i).category() == QChar::Separator_Space))
         ++i;
     bool negative = false;
     if (i < text.size() && (text.at(i) == u'-' || text.at(i) == u'+')) {

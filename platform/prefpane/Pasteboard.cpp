@@ -16,7 +16,6 @@ namespace
 
 const QString kTextFormat = QStringLiteral("text/plain");
 const QString kURIListFormat = QStringLiteral("text/uri-list");
-const QString kOwnerFormat = QStringLiteral("application/x-tessaly-pasteboard-owner");
 
 // The URIs of a text/uri-list as written: one a line, "#" lines are comments.
 QStringList urisOf(const QMimeData* data)
@@ -59,15 +58,13 @@ QString NSPasteboard::formatForType(const QString& type)
     return type;
 }
 
-void NSPasteboard::declareTypes(const QStringList& types, QObject* owner)
+void NSPasteboard::declareTypes(const QStringList& types, QObject*)
 {
     if (!m_data)
         return;
     m_data->clear();
     for (const QString& type : types)
         m_data->setData(formatForType(type), QByteArray());
-    if (owner)
-        m_data->setData(kOwnerFormat, owner->objectName().toUtf8());
 }
 
 bool NSPasteboard::setData(const QByteArray& data, const QString& type)
@@ -88,7 +85,7 @@ QStringList NSPasteboard::types() const
             types << NSStringPboardType;
         else if (format == kURIListFormat)
             types << NSURLPboardType;
-        else if (format != kOwnerFormat)
+        else
             types << format;
     }
     if (propertyListForType(NSFilenamesPboardType).isValid())

@@ -30,9 +30,9 @@ public:
     // One that can only be read (a drag that arrives).
     explicit NSPasteboard(const QMimeData* data) : m_data(nullptr), m_readOnly(data) {}
 
-    // Clears the pasteboard and declares the types it will hold. The owner is
-    // recorded as the "application/x-tessaly-pasteboard-owner" format's text
-    // (its object name).
+    // Clears the pasteboard and declares the types it will hold. The owner
+    // is the drag's source; a drag carries nothing but its data, so it is
+    // not recorded.
     void declareTypes(const QStringList& types, QObject* owner);
     bool setData(const QByteArray& data, const QString& type);
 

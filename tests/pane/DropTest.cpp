@@ -25,8 +25,7 @@ protected:
         QMimeData data;
         NSPasteboard pasteboard(&data);
         EXPECT_TRUE(pane->writeRowsWithIndexes(table, rows, pasteboard));
-        EXPECT_EQ(data.formats(), QStringList({kPrivateTableViewDataType,
-                                               "application/x-tessaly-pasteboard-owner"}));
+        EXPECT_EQ(data.formats(), QStringList({kPrivateTableViewDataType}));
         const NSDraggingInfo info(&data);
         EXPECT_EQ(pane->validateDrop(table, info, row, NSTableViewDropAbove), NSDragOperationEvery);
         EXPECT_EQ(pane->validateDrop(table, info, row, NSTableViewDropOn), NSDragOperationNone);
