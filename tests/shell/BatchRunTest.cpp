@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -106,7 +107,7 @@ TEST_F(BatchRun, FolderOfOneFileAndFolderOfEmptyFolders)
     const QByteArray one = source / "one";
     testsupport::MakeFolder(one);
     MakePicture(one + "/only.png");
-    testsupport::MakeFolder(source / "empty/inner/deeper");
+    ASSERT_TRUE(QDir().mkpath(QString::fromUtf8(source / "empty/inner/deeper")));
     ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "empty"), QString::fromUtf8(one)}));
     EXPECT_EQ(shown(1), (QStringList{"File: only.png", kIdleText}));
     EXPECT_EQ(shown(2), QStringList{"(1 of 1)"});
