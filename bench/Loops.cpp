@@ -5,6 +5,7 @@
 
 #include "app/engine/Conversion.h"
 #include "app/engine/ExporterCatalogue.h"
+#include "app/engine/Settings.h"
 #include "platform/files/Files.h"
 #include "platform/graphics/SaverTable.h"
 #include "platform/prefs/Preferences.h"
@@ -20,7 +21,8 @@
 #include <cstdio>
 #include <string>
 
-namespace {
+namespace
+{
 
 void PrintResult(const QElapsedTimer& timer)
 {
@@ -47,8 +49,7 @@ int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
     // preference store of this run's own.
     QTemporaryDir configuration;
     qputenv("XDG_CONFIG_HOME", configuration.path().toUtf8());
-    CFPreferencesSetAppValue(kLastImageURLExtensionKey, QString::fromUtf8(extension),
-                             kCFPreferencesCurrentApplication);
+    WriteSetting(kLastImageURLExtensionSetting, QString::fromUtf8(extension));
     GetExportTypes(); // at start-up, as the application does
     FSRef folder;
     if (platform::RefFromPath(destination, &folder) != 0)
@@ -95,7 +96,8 @@ int RunFloorLoop(const QByteArray& sources, const QByteArray& destination,
                 std::to_string(platform::graphics::VipsQuality(768)));
         add(extraOptions.toStdString());
         const QByteArray name = file.mid(file.lastIndexOf('/') + 1);
-        const QByteArray output = destination + "/" + name.left(name.lastIndexOf('.')) + "." + extension;
+        const QByteArray output =
+            destination + "/" + name.left(name.lastIndexOf('.')) + "." + extension;
         const QByteArray optionText = "[" + QByteArray::fromStdString(options) + "]";
         if (!safeWrites) {
             picture.write_to_file((output + optionText).constData());
@@ -106,8 +108,7 @@ int RunFloorLoop(const QByteArray& sources, const QByteArray& destination,
         if (fd < 0)
             return 3;
         picture.write_to_file((temporary + optionText).constData());
-        if (::close(fd) != 0 ||
-            ::rename(temporary.constData(), output.constData()) != 0)
+        if (::close(fd) != 0 || ::rename(temporary.constData(), output.constData()) != 0)
             return 3;
     }
     PrintResult(timer);
