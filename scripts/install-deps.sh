@@ -7,6 +7,8 @@ packages=(
     qt6-base-dev qt6-tools-dev
     libvips-dev zlib1g-dev
     libgtest-dev libgmock-dev googletest
+    dbus desktop-file-utils appstream dpkg-dev
+    imagemagick xvfb xauth
 )
 
 missing=()
