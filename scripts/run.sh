@@ -12,7 +12,7 @@ cmake --build --preset release --target tessaly -j"$(nproc)"
 
 out="${1:-$PWD/build/samples-converted}"
 mkdir -p "$out"
-build/release/bin/tessaly "$out" samples/*
+build/release/bin/tessaly --to "$out" samples/*
 echo
 echo "Converted pictures are in: $out"
 ls -l "$out"
