@@ -282,3 +282,21 @@ TEST_F(BatchRun, TheWindowAnswersWhileAFileIsConverted)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(BatchRun, ADropDuringTheGoodbyeSecondIsConvertedBeforeQuitting)
+{
+    MakePicture(source / "one.png");
+    MakePicture(source / "two.png");
+    WriteSetting(kQuitWhenDoneSetting, QVariant());
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "one.png")}));
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "two.png")}));
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(fileMessages(), (QStringList{"File: one.png", "File: two.png"}));
+    ASSERT_TRUE(WaitUntil([&] { return exits == 1; }, 10000));
+    EXPECT_EQ(shown(1).count(QStringLiteral("Bye.")), 1);
+}
+
+} // namespace
