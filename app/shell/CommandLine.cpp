@@ -110,7 +110,10 @@ int RunToFolder(const CommandLine& line)
         AEPutPtr(&items, 0, typeFSRef, &ref, sizeof ref);
     }
 
-    SetMessagesEchoed(true);
+    SetMessageObserver([](int, const QString& text) {
+        std::fputs(text.toUtf8().append('\n').constData(), stdout);
+        std::fflush(stdout);
+    });
     GetExportTypes();
     SetFixedDestination(&destination);
     AEDisposeDesc(&gDescList);

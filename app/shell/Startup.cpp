@@ -139,3 +139,14 @@ OSErr SendItemsToSelf(const QStringList& items)
     }
     return SendOpenDocAppleEventToSelf(SInt32(specs.size()), specs.data());
 }
+
+QStringList UrisOfItems(const QStringList& items)
+{
+    QStringList uris;
+    for (const QString& item : items) {
+        const QUrl url(item);
+        uris << (url.isLocalFile() ? url : QUrl::fromLocalFile(QFileInfo(item).absoluteFilePath()))
+                    .toString(QUrl::FullyEncoded);
+    }
+    return uris;
+}

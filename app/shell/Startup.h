@@ -22,3 +22,8 @@ Boolean MyAEIdleProc(EventRecord* event, SInt32* sleepTime, void* mouseRgn);
 // itself as one open-documents event, the way a drop on its icon arrives.
 // Items that name nothing are left out; paramErr when none is left.
 OSErr SendItemsToSelf(const QStringList& items);
+// file:// URIs of the items (paths or URIs), in the order given.
+QStringList UrisOfItems(const QStringList& items);
+
+// The application's id: its preference domain and its name on the session bus.
+inline const QString kApplicationID = QStringLiteral("com.quorvane.Tessaly");

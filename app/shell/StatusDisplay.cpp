@@ -4,8 +4,6 @@
 #include "platform/events/EventLoop.h"
 #include "platform/text/TextEncoding.h"
 
-#include <cstdio>
-
 WindowRef gWindow = nullptr;
 ControlRef gMessage = nullptr;
 ControlRef gSpin = nullptr;
@@ -16,12 +14,12 @@ ControlRef gStopButton = nullptr;
 
 namespace
 {
-bool gEchoed = false;
+MessageObserver gObserver;
 } // namespace
 
-void SetMessagesEchoed(bool echoed)
+void SetMessageObserver(MessageObserver observer)
 {
-    gEchoed = echoed;
+    gObserver = std::move(observer);
 }
 
 void print_message(const char* text, int line)
@@ -32,13 +30,8 @@ void print_message(const char* text, int line)
         SetStaticTextText(gMessage, pascal, true);
     else if (line == 2)
         SetStaticTextText(gSmallMessage, pascal, true);
-    if (gEchoed && (line == 1 || line == 2)) {
-        const QByteArray shown =
-            MacRomanToUnicode(reinterpret_cast<const char*>(pascal + 1), pascal[0]).toUtf8();
-        std::fwrite(shown.constData(), 1, size_t(shown.size()), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    }
+    if (gObserver && (line == 1 || line == 2))
+        gObserver(line, MacRomanToUnicode(reinterpret_cast<const char*>(pascal + 1), pascal[0]));
     EventRecord event;
     WaitNextEvent(0, &event, 0, nullptr);
 }

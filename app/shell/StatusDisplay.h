@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <functional>
+
 extern WindowRef gWindow;
 extern ControlRef gMessage;      // ID 1: message line
 extern ControlRef gSpin;         // ID 2: activity spinner
@@ -31,6 +33,8 @@ void print_message(const char* text, int line);
 OSErr SetStaticTextText(ControlRef control, const unsigned char* text, Boolean redraw);
 OSErr SetStaticTextAsCFString(ControlRef control, const CFStringRef& text, Boolean redraw);
 
-// When set, every message is also written to standard output on a line of
-// its own (the window-less command line).
-void SetMessagesEchoed(bool echoed);
+// Called with every message shown (as shown: cut to 255 characters), before
+// the event loop's turn; the window-less command line prints them. An empty
+// function removes it.
+using MessageObserver = std::function<void(int line, const QString& text)>;
+void SetMessageObserver(MessageObserver observer);

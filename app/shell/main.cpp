@@ -1,9 +1,9 @@
 // Tessaly, the droplet: converts every picture dropped on its window or its
 // launcher icon into the chosen format. See CommandLine.h for its arguments.
 #include "app/shell/CommandLine.h"
-#include "app/shell/SingleInstance.h"
 #include "app/shell/Startup.h"
 #include "app/shell/StatusDisplay.h"
+#include "platform/desktop/SingleInstance.h"
 #include "platform/events/EventLoop.h"
 #include "platform/ui/Windows.h"
 
@@ -38,13 +38,16 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
-    QApplication::setDesktopFileName(shell::kApplicationID);
-    if (!line.items.isEmpty() && shell::ForwardToRunningInstance(shell::UrisOfItems(line.items)))
+    QApplication::setDesktopFileName(kApplicationID);
+    // Items for an instance that already runs go to it, as one drop.
+    if (!line.items.isEmpty() &&
+        platform::ForwardToRunningInstance(kApplicationID, UrisOfItems(line.items)))
         return 0;
     if (OSStatus err = StartApplication(); err != noErr)
         return int(err);
-    shell::ServeAsPrimaryInstance([](const QStringList& uris) { SendItemsToSelf(uris); },
-                                  []() { BringToFront(gWindow); });
+    platform::ServeAsPrimaryInstance(
+        kApplicationID, [](const QStringList& uris) { SendItemsToSelf(uris); },
+        []() { BringToFront(gWindow); });
     // Items given at launch are a drop on the icon, served once the loop runs.
     if (!line.items.isEmpty())
         SendItemsToSelf(line.items);

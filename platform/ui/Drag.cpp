@@ -101,7 +101,10 @@ private:
 
 DragFilter* filterOf(QWidget* window, bool make)
 {
-    auto* filter = window->findChild<DragFilter*>(QString(), Qt::FindDirectChildrenOnly);
+    DragFilter* filter = nullptr;
+    for (QObject* child : window->children())
+        if (auto* found = dynamic_cast<DragFilter*>(child))
+            filter = found;
     if (!filter && make) {
         filter = new DragFilter(window);
         window->installEventFilter(filter);
