@@ -28,8 +28,7 @@
 #include <map>
 #include <string>
 
-namespace
-{
+namespace {
 
 QByteArray gSelf;
 QByteArray gWork;
@@ -136,7 +135,7 @@ Contender Floor(const QByteArray& label = "floor (libvips loop)", const QByteArr
 Contender Mogrify()
 {
     return {"mogrify -quality 75", [](const Set& set, const QByteArray& out) {
-                std::vector<QByteArray> arguments = {"mogrify",     "-path",    out, "-format",
+                std::vector<QByteArray> arguments = {"mogrify", "-path",   out, "-format",
                                                      set.extension, "-quality", "75"};
                 for (const QByteArray& file : FilesIn(set.sources))
                     arguments.push_back(file);
@@ -152,8 +151,8 @@ Contender VipsCopy(const QByteArray& extension)
                 total.succeeded = true;
                 for (const QByteArray& file : FilesIn(set.sources)) {
                     const QByteArray name = file.mid(file.lastIndexOf('/') + 1);
-                    const QByteArray output = out + "/" + name.left(name.lastIndexOf('.')) + "." +
-                                              set.extension + options;
+                    const QByteArray output =
+                        out + "/" + name.left(name.lastIndexOf('.')) + "." + set.extension + options;
                     const ProcessRun one = RunProcess({"vips", "copy", file, output});
                     total.succeeded = total.succeeded && one.succeeded;
                     total.seconds += one.seconds;
@@ -197,8 +196,7 @@ int RunBenchmark(const QByteArray& work)
         safeFloors[set->label] = timed[2];
         peers[set->label] = others[0];
     }
-    Row crowded =
-        Measure(d, {Engine()}, int(corpus.crowdedFolders.size()), corpus.crowdedFolders)[0];
+    Row crowded = Measure(d, {Engine()}, int(corpus.crowdedFolders.size()), corpus.crowdedFolders)[0];
     crowded.floorSeconds = floors[a.label].seconds;
     crowded.peerBytes = peers[a.label].outputBytes;
     rows.push_back(crowded);
@@ -206,9 +204,9 @@ int RunBenchmark(const QByteArray& work)
 
     // Saver options, measured with the floor loop.
     std::vector<Contender> pngVariants, jpegVariants;
-    for (const char* variant :
-         {"compression=6,filter=none", "compression=3,filter=all", "compression=4,filter=all",
-          "compression=5,filter=all", "compression=6,filter=all"})
+    for (const char* variant : {"compression=6,filter=none", "compression=3,filter=all",
+                                "compression=4,filter=all", "compression=5,filter=all",
+                                "compression=6,filter=all"})
         pngVariants.push_back(Floor(QByteArray("PNG ") + variant, variant));
     for (const char* variant : {"optimize_coding=false", "optimize_coding=true"})
         jpegVariants.push_back(Floor(QByteArray("JPEG ") + variant, variant));
