@@ -43,7 +43,7 @@ build/release/bin/tessaly_store_settings "$work/out"
 window_id() {
     for _ in $(seq 200); do
         local id
-        id="$(xwininfo -root -tree 2>/dev/null | awk '/"Tessaly": \(/ && /[0-9]+x[0-9]+\+/ {print $1; exit}')"
+        id="$(xwininfo -root -tree 2>/dev/null | awk '/"Tessaly": \("tessaly"/ {print $1; exit}')"
         if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q "IsViewable"; then
             echo "$id"
             return 0
@@ -75,14 +75,14 @@ app_pid=""
 
 # Busy: a folder of large pictures keeps it converting long enough.
 mkdir -p "$work/Holiday photos"
-convert -size 4000x3000 gradient:'#2a6fb0'-'#f2c14e' "$work/base.png"
-for i in $(seq -w 1 12); do
-    convert "$work/base.png" -quality 92 "$work/Holiday photos/IMG_20${i}.jpg"
+convert -size 4000x3000 gradient:'#2a6fb0'-'#f2c14e' -quality 92 "$work/base.jpg"
+for i in $(seq -w 1 40); do
+    cp "$work/base.jpg" "$work/Holiday photos/IMG_20${i}.jpg"
 done
 build/release/bin/tessaly "$work/Holiday photos" &
 app_pid=$!
 id="$(window_id)"
-sleep 4
+sleep 3
 shoot "$id" "$docs/screenshot-busy.png"
 kill "$app_pid"
 wait "$app_pid" 2>/dev/null || true
