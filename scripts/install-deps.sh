@@ -8,7 +8,7 @@ packages=(
     libvips-dev zlib1g-dev
     libgtest-dev libgmock-dev googletest
     dbus desktop-file-utils appstream dpkg-dev
-    imagemagick xvfb xauth
+    imagemagick xvfb xauth x11-utils
 )
 
 missing=()
