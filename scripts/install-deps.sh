@@ -6,6 +6,8 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-tools-dev
     libvips-dev zlib1g-dev
+    # libvips reads BMP, Targa, ICO, PCX, PSD and XPM through ImageMagick's library.
+    libmagickcore-6.q16-6
     libgtest-dev libgmock-dev googletest
     dbus desktop-file-utils appstream dpkg-dev
     imagemagick xvfb xauth x11-utils

@@ -5,7 +5,7 @@
 #include "app/shell/Startup.h"
 #include "platform/events/CommandEvents.h"
 #include "platform/files/Files.h"
-#include "platform/graphics/TestPictures.h"
+#include "platform/graphics/testing/TestPictures.h"
 #include "platform/nav/FolderChooser.h"
 
 #include <QAbstractButton>
