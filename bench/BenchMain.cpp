@@ -5,8 +5,10 @@
 // per pixel and the ratios the targets are stated in.
 //
 //   tessaly_bench run <work folder>            the whole benchmark
+//   tessaly_bench app <work folder>            the application's rows
 //   tessaly_bench engine <sources> <dest> <ext>  one timed engine loop
 //   tessaly_bench floor <sources> <dest> <ext> [libvips options]
+#include "AppRows.h"
 #include "Corpus.h"
 #include "Loops.h"
 #include "NameLookup.h"
@@ -262,6 +264,8 @@ int main(int argc, char** argv)
     const std::vector<QByteArray> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "run")
         return RunBenchmark(args[1]);
+    if (args.size() == 2 && args[0] == "app")
+        return RunApplicationBenchmark(gSelf, args[1]);
     if (args.size() == 2 && args[0] == "lookups")
         return RunNameLookupBenchmark(args[1]) ? 0 : 3;
     if (args.size() == 4 && args[0] == "engine")

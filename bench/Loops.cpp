@@ -5,6 +5,7 @@
 
 #include "app/engine/Conversion.h"
 #include "app/engine/ExporterCatalogue.h"
+#include "app/engine/Settings.h"
 #include "platform/files/Files.h"
 #include "platform/graphics/SaverTable.h"
 #include "platform/prefs/Preferences.h"
@@ -38,8 +39,7 @@ int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
     // preference store of this run's own.
     QTemporaryDir configuration;
     qputenv("XDG_CONFIG_HOME", configuration.path().toUtf8());
-    CFPreferencesSetAppValue(kLastImageURLExtensionKey, QString::fromUtf8(extension),
-                             kCFPreferencesCurrentApplication);
+    WriteSetting(kLastImageURLExtensionSetting, QString::fromUtf8(extension));
     GetExportTypes(); // at start-up, as the application does
     FSRef folder;
     if (platform::RefFromPath(destination, &folder) != 0)

@@ -1,8 +1,10 @@
 #!/bin/sh
 # Builds the release preset and runs the conversion benchmark: the engine
 # against a plain libvips loop, ImageMagick's mogrify and `vips copy`, on a
-# generated corpus. Prints the table and the targets; exits nonzero when a
-# target is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR,
+# generated corpus; then the application end to end (the offscreen window
+# and `tessaly --to`) beside the engine. `bench/run.sh engine` or
+# `bench/run.sh app` runs one part only. Prints the tables and the targets;
+# exits nonzero when a target is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR,
 # default build/release/bench-work) for the next run.
 set -eu
 cd "$(dirname "$0")/.."
@@ -21,8 +23,16 @@ if [ -n "$missing" ]; then
 fi
 
 cmake --preset release -DTESSALY_BUILD_BENCH=ON
-cmake --build build/release --target tessaly_bench -j2
+cmake --build build/release --target tessaly_bench tessaly tessaly_store_settings -j2
 
 work=${TESSALY_BENCH_DIR:-build/release/bench-work}
 mkdir -p "$work"
-exec build/release/bin/tessaly_bench run "$work"
+part=${1:-all}
+status=0
+if [ "$part" = all ] || [ "$part" = engine ]; then
+    build/release/bin/tessaly_bench run "$work" || status=$?
+fi
+if [ "$part" = all ] || [ "$part" = app ]; then
+    build/release/bin/tessaly_bench app "$work" || { s=$?; [ "$status" -ne 0 ] || status=$s; }
+fi
+exit "$status"

@@ -10,6 +10,8 @@ packages=(
     # libvips reads BMP, Targa, ICO, PCX, PSD and XPM through ImageMagick's library.
     libmagickcore-6.q16-6
     libgtest-dev libgmock-dev googletest
+    dbus desktop-file-utils appstream dpkg-dev
+    imagemagick xvfb xauth x11-utils
 )
 
 missing=()

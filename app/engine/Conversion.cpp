@@ -2,16 +2,17 @@
 #include "app/engine/Conversion.h"
 
 #include "app/engine/ExporterCatalogue.h"
+#include "app/engine/Settings.h"
 #include "file/CFile.h"
 #include "file/MoreFiles.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/memory/Memory.h"
-#include "platform/prefs/Preferences.h"
 #include "platform/text/TextEncoding.h"
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr qsizetype kMaxNameUnits = 255;
 
@@ -19,30 +20,13 @@ constexpr qsizetype kMaxNameUnits = 255;
 // first catalogue entry's. Null when there is neither.
 QString chosenExtension()
 {
-    const QVariant stored =
-        CFPreferencesCopyAppValue(kLastImageURLExtensionKey, kCFPreferencesCurrentApplication);
-    if (stored.typeId() == QMetaType::QString)
-        return stored.toString();
+    const QString stored = StoredExportExtension();
+    if (!stored.isNull())
+        return stored;
     GetExportTypes();
     if (gNumberExporters <= 0)
         return {};
     return gTheExporters[0].extensionRef;
-}
-
-// Writes the picture into the claimed output file. The output is removed
-// again when anything after its creation fails, so a failed export never
-// leaves an empty or partial picture behind.
-void exportInto(GraphicsExportComponent exporter, const FSRef& output)
-{
-    FSSpec outputSpec;
-    bool written = false;
-    if (FSRefMakeFSSpec(&output, &outputSpec) == noErr &&
-        GraphicsExportSetOutputFile(exporter, &outputSpec) == noErr) {
-        GraphicsExportSetCompressionQuality(exporter, codecHighQuality);
-        written = GraphicsExportDoExport(exporter, nullptr) == noErr;
-    }
-    if (!written)
-        FSDeleteObject(&output);
 }
 
 } // namespace
@@ -64,40 +48,61 @@ Boolean FSIsGraphicsFile(const FSRef& ref)
     return FSpIsGraphicsFile(spec);
 }
 
-void ProcessFSRef(const FSRef& source, const FSRef& destinationFolder)
+Boolean PrepareConversion(const FSRef& source, const FSRef& destinationFolder, ConversionJob& job)
 {
     if (!FSIsGraphicsFile(source))
-        return;
-
+        return false;
     const QString extension = chosenExtension();
     if (extension.isNull())
-        return;
+        return false;
     OSType exportType = 0;
     if (!GetTypeForExtension(extension, exportType))
-        return;
-
-    FSSpec sourceSpec;
-    if (FSRefMakeFSSpec(&source, &sourceSpec) != noErr)
-        return;
-    GraphicsImportComponent importer = nullptr;
-    if (GetGraphicsImporterForFile(&sourceSpec, &importer) != noErr)
-        return;
-    GraphicsExportComponent exporter = nullptr;
-    if (OpenADefaultComponent(GraphicsExporterComponentType, exportType, &exporter) != noErr) {
-        CloseComponent(importer);
-        return;
-    }
-    GraphicsExportSetInputGraphicsImporter(exporter, importer);
-
+        return false;
     const QString outputName = FilesNameWithNewExtension(source, extension);
-    if (!outputName.isNull()) {
-        FSRef output;
-        if (CFile::FSCreateFile(destinationFolder, outputName, output, true) == noErr)
-            exportInto(exporter, output);
-    }
+    if (outputName.isNull())
+        return false;
+    job.source = source;
+    job.exportType = exportType;
+    job.quality = codecHighQuality;
+    return CFile::FSCreateFile(destinationFolder, outputName, job.output, true) == noErr;
+}
 
-    CloseComponent(exporter);
-    CloseComponent(importer);
+OSErr RunConversionJob(const ConversionJob& job)
+{
+    FSSpec sourceSpec;
+    FSSpec outputSpec;
+    GraphicsImportComponent importer = nullptr;
+    GraphicsExportComponent exporter = nullptr;
+    OSErr err = FSRefMakeFSSpec(&job.source, &sourceSpec);
+    if (err == noErr)
+        err = FSRefMakeFSSpec(&job.output, &outputSpec);
+    if (err == noErr)
+        err = GetGraphicsImporterForFile(&sourceSpec, &importer);
+    if (err == noErr)
+        err = OpenADefaultComponent(GraphicsExporterComponentType, job.exportType, &exporter);
+    if (err == noErr)
+        err = OSErr(GraphicsExportSetInputGraphicsImporter(exporter, importer));
+    if (err == noErr)
+        err = OSErr(GraphicsExportSetOutputFile(exporter, &outputSpec));
+    if (err == noErr) {
+        GraphicsExportSetCompressionQuality(exporter, job.quality);
+        err = OSErr(GraphicsExportDoExport(exporter, nullptr));
+    }
+    // A failed export leaves no empty or partial output behind.
+    if (err != noErr)
+        FSDeleteObject(&job.output);
+    if (exporter)
+        CloseComponent(exporter);
+    if (importer)
+        CloseComponent(importer);
+    return err;
+}
+
+void ProcessFSRef(const FSRef& source, const FSRef& destinationFolder)
+{
+    ConversionJob job;
+    if (PrepareConversion(source, destinationFolder, job))
+        RunConversionJob(job);
 }
 
 CFStringRef FilesNameWithNewExtension(const FSRef& ref, const CFStringRef& newExtension)

@@ -8,8 +8,16 @@
 
 using CFStringRef = QString;
 
-// The preference that holds the chosen output extension.
-inline const QString kLastImageURLExtensionKey = QStringLiteral("Last ImageURL Extension");
+// The codec work of one file, decided and claimed beforehand: it names its
+// source and its already claimed output and carries the export type and
+// quality, and touches no interface and no shared state, so it can run on a
+// worker thread.
+struct ConversionJob {
+    FSRef source;
+    FSRef output; // claimed, empty until written
+    OSType exportType;
+    UInt32 quality;
+};
 
 // Converts source into destinationFolder when it is a picture an importer
 // reads. The output keeps the source's name with the chosen extension, or a
@@ -17,6 +25,11 @@ inline const QString kLastImageURLExtensionKey = QStringLiteral("Last ImageURL E
 // changed, no existing file is overwritten, and a failed export leaves no
 // output behind.
 void ProcessFSRef(const FSRef& source, const FSRef& destinationFolder);
+// The steps of ProcessFSRef: deciding and claiming the output (false when the
+// file is not converted), then the codec work, which removes the claimed
+// output again when it fails.
+Boolean PrepareConversion(const FSRef& source, const FSRef& destinationFolder, ConversionJob& job);
+OSErr RunConversionJob(const ConversionJob& job);
 
 // Whether a graphics importer reads the file.
 Boolean FSIsGraphicsFile(const FSRef& ref);

@@ -1,79 +1,56 @@
-// Tessaly's command-line front end over the engine, until the windowed
-// droplet takes its place: tessaly DESTINATION ITEM...
-//
-// Every picture among the items, and every file at any depth inside the
-// folders among them, is converted into DESTINATION in the chosen format
-// (the "Last ImageURL Extension" preference, else the first export type).
-#include "app/engine/Conversion.h"
-#include "app/engine/EngineGlobals.h"
-#include "app/engine/ExporterCatalogue.h"
-#include "app/engine/FolderWalk.h"
-#include "file/CFile.h"
-#include "platform/memory/Memory.h"
+// Tessaly, the droplet: converts every picture dropped on its window or its
+// launcher icon into the chosen format. See CommandLine.h for its arguments.
+#include "app/shell/CommandLine.h"
+#include "app/shell/Startup.h"
+#include "app/shell/StatusDisplay.h"
+#include "platform/desktop/SingleInstance.h"
+#include "platform/events/EventLoop.h"
+#include "platform/ui/Windows.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <cstdio>
 
-namespace {
-
-void convertOne(const FSRef& file, const FSRef& destination)
-{
-    char* name = FSGetObjectName(file);
-    if (!name)
-        return;
-    std::printf("File: %.249s\n", name);
-    ProcessFSRef(file, destination);
-    DisposePtr(name);
-}
-
-OSErr convertFolder(const FSRef& folder, const FSRef& destination)
-{
-    gNbrFilesToBeProcessed = 0;
-    gNbrFilesProcessed = 0;
-    OSErr status = IterateCountFolder(folder);
-    if (gNbrFilesToBeProcessed <= 0)
-        return status;
-    gFSRefArray = reinterpret_cast<FSRef*>(NewPtr(Size(gNbrFilesToBeProcessed) * Size(sizeof(FSRef))));
-    if (!gFSRefArray)
-        return status;
-    status = IterateCollectFolder(folder);
-    if (gNbrFilesProcessed == gNbrFilesToBeProcessed) {
-        for (SInt32 i = 0; i < gNbrFilesToBeProcessed && !gStopping && !gQuitting; ++i)
-            convertOne(gFSRefArray[i], destination);
-    }
-    DisposePtr(reinterpret_cast<Ptr>(gFSRefArray));
-    gFSRefArray = nullptr;
-    return status;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s DESTINATION ITEM...\n", argv[0]);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = ParseCommandLine(arguments);
+    switch (line.mode) {
+    case CommandLine::Mode::Help:
+        std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Mode::Version:
+        std::fputs(VersionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Mode::Bad:
+        std::fprintf(stderr, "tessaly: %s\n%s", line.problem.toLocal8Bit().constData(),
+                     UsageText().toLocal8Bit().constData());
         return 2;
+    case CommandLine::Mode::ToFolder: {
+        QCoreApplication app(argc, argv);
+        return RunToFolder(line);
     }
-    FSRef destination;
-    Boolean isFolder = false;
-    if (FSPathMakeRef(reinterpret_cast<const UInt8*>(argv[1]), &destination, &isFolder) != noErr ||
-        !isFolder) {
-        std::fprintf(stderr, "%s: %s is not a folder\n", argv[0], argv[1]);
-        return 1;
+    case CommandLine::Mode::Window:
+        break;
     }
-    GetExportTypes();
-    for (int i = 2; i < argc && !gStopping && !gQuitting; ++i) {
-        FSRef item;
-        if (FSPathMakeRef(reinterpret_cast<const UInt8*>(argv[i]), &item, nullptr) != noErr)
-            break;
-        if (CFile::IsADirectory(item)) {
-            if (convertFolder(item, destination) != noErr)
-                break;
-        } else {
-            convertOne(item, destination);
-        }
-    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaly"));
+    QApplication::setDesktopFileName(kApplicationID);
+    // Items for an instance that already runs go to it, as one drop; without
+    // items, that instance comes to the front instead of a second window.
+    if (platform::ForwardToRunningInstance(kApplicationID, UrisOfItems(line.items)))
+        return 0;
+    if (OSStatus err = StartApplication(); err != noErr)
+        return int(err);
+    platform::ServeAsPrimaryInstance(
+        kApplicationID, [](const QStringList& uris) { SendItemsToSelf(uris); },
+        []() { BringToFront(gWindow); });
+    // Items given at launch are a drop on the icon, served once the loop runs.
+    if (!line.items.isEmpty())
+        SendItemsToSelf(line.items);
+    RunApplicationEventLoop();
     return 0;
 }

@@ -1,6 +1,8 @@
 // Shared set-up of the engine tests.
 #include "EngineFixture.h"
 
+#include "app/engine/Settings.h"
+
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
@@ -9,7 +11,8 @@
 
 #include <cstdlib>
 
-namespace enginetest {
+namespace enginetest
+{
 
 bool MakePicture(const QByteArray& path, const char* format, int width, int height)
 {
@@ -60,7 +63,7 @@ void EngineTest::SetUp()
 
 void EngineTest::choose(const QVariant& extension)
 {
-    CFPreferencesSetAppValue(kLastImageURLExtensionKey, extension, kCFPreferencesCurrentApplication);
+    WriteSetting(kLastImageURLExtensionSetting, extension);
     CFPreferencesAppSynchronize(kCFPreferencesCurrentApplication);
 }
 

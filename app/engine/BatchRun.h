@@ -1,0 +1,28 @@
+// The batch run: the open-documents handler keeps the dropped items and arms
+// a timer; the timer runs one batch over them, reporting on the status
+// display; after a batch, when the setting says so, a second timer says
+// goodbye and ends the process.
+//
+// A drop that arrives while a batch is armed or running waits and runs
+// after it, in arrival order: the running batch never reads a list that is
+// being replaced.
+#pragma once
+
+#include "platform/events/AppleEvents.h"
+#include "platform/events/EventLoop.h"
+
+// The item list of the batch that is armed or running.
+extern AEDescList gDescList;
+
+OSErr OpenDocsAppleEventHandler(const AppleEvent* event, AppleEvent* reply, SRefCon refcon);
+void ProcessTimerProc(EventLoopTimerRef timer, void* userData);
+void PauseTimerProc(EventLoopTimerRef timer, void* userData);
+
+// One batch over gDescList into destination, from the busy state to the
+// idle state; ProcessTimerProc is the destination question, this and the
+// quit timer.
+void RunBatch(const FSRef& destination);
+
+// Whether a batch is armed or running, and how many drops wait behind it.
+bool BatchPending();
+int WaitingDropCount();

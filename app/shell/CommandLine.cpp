@@ -1,0 +1,125 @@
+// Parsing the command line and the window-less run.
+#include "app/shell/CommandLine.h"
+
+#include "app/engine/BatchRun.h"
+#include "app/engine/ExporterCatalogue.h"
+#include "app/shell/Destination.h"
+#include "app/shell/StatusDisplay.h"
+#include "platform/events/AppleEvents.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <cstdio>
+
+namespace
+{
+
+QByteArray pathOf(const QString& item)
+{
+    const QUrl url(item);
+    const QString path = url.isLocalFile() ? url.toLocalFile() : item;
+    return QFile::encodeName(QFileInfo(path).absoluteFilePath());
+}
+
+int bad(const QString& problem)
+{
+    std::fprintf(stderr, "tessaly: %s\n%s", problem.toLocal8Bit().constData(),
+                 UsageText().toLocal8Bit().constData());
+    return 2;
+}
+
+} // namespace
+
+QString UsageText()
+{
+    return QStringLiteral("Usage: tessaly [ITEM...]\n"
+                          "       tessaly --to DESTINATION ITEM...\n"
+                          "       tessaly --help | --version\n");
+}
+
+QString VersionText()
+{
+    return QStringLiteral("tessaly " TESSALY_VERSION "\n");
+}
+
+CommandLine ParseCommandLine(const QStringList& arguments)
+{
+    CommandLine line;
+    if (arguments.size() == 1 && (arguments[0] == u"--help" || arguments[0] == u"-h")) {
+        line.mode = CommandLine::Mode::Help;
+        return line;
+    }
+    if (arguments.size() == 1 && arguments[0] == u"--version") {
+        line.mode = CommandLine::Mode::Version;
+        return line;
+    }
+    qsizetype first = 0;
+    if (!arguments.isEmpty() && arguments[0] == u"--to") {
+        line.mode = CommandLine::Mode::ToFolder;
+        if (arguments.size() < 3) {
+            line.mode = CommandLine::Mode::Bad;
+            line.problem = QStringLiteral("--to needs a destination folder and at least one item");
+            return line;
+        }
+        line.destination = arguments[1];
+        first = 2;
+    }
+    bool optionsEnded = false;
+    for (qsizetype i = first; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (!optionsEnded && word == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        // A name that starts with "--" can be given after "--".
+        if (!optionsEnded && word.startsWith(u"--")) {
+            line.mode = CommandLine::Mode::Bad;
+            line.problem = QStringLiteral("unknown option %1").arg(word);
+            return line;
+        }
+        line.items << word;
+    }
+    if (line.mode == CommandLine::Mode::ToFolder && line.items.isEmpty()) {
+        line.mode = CommandLine::Mode::Bad;
+        line.problem = QStringLiteral("--to needs a destination folder and at least one item");
+    }
+    return line;
+}
+
+int RunToFolder(const CommandLine& line)
+{
+    FSRef destination;
+    Boolean isFolder = false;
+    const QByteArray destinationPath = pathOf(line.destination);
+    if (FSPathMakeRef(reinterpret_cast<const UInt8*>(destinationPath.constData()), &destination,
+                      &isFolder) != noErr ||
+        !isFolder)
+        return bad(QStringLiteral("%1 is not a folder").arg(line.destination));
+
+    AEDescList items;
+    if (AECreateList(nullptr, 0, false, &items) != noErr)
+        return 1;
+    for (const QString& item : line.items) {
+        FSRef ref;
+        if (platform::RefFromPath(pathOf(item), &ref) != noErr) {
+            AEDisposeDesc(&items);
+            return bad(QStringLiteral("%1 does not exist").arg(item));
+        }
+        AEPutPtr(&items, 0, typeFSRef, &ref, sizeof ref);
+    }
+
+    SetMessageObserver([](int, const QString& text) {
+        std::fputs(text.toUtf8().append('\n').constData(), stdout);
+        std::fflush(stdout);
+    });
+    GetExportTypes();
+    SetFixedDestination(&destination);
+    AEDisposeDesc(&gDescList);
+    gDescList = items;
+    RunBatch(destination);
+    SetFixedDestination(nullptr);
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,50 @@
+// Filling the extension popup.
+#include "app/shell/ExtensionPopup.h"
+
+#include "app/engine/ExporterCatalogue.h"
+#include "app/engine/Settings.h"
+
+ControlRef gExtensionPopupButton = nullptr;
+
+OSStatus GetPopupButtonMenuRef(ControlRef popup, MenuRef* menu)
+{
+    return GetControlData(popup, kControlEntireControl, kControlPopupButtonMenuRefTag,
+                          sizeof(MenuRef), menu, nullptr);
+}
+
+OSStatus SyncPopupButtonToMenu(ControlRef popup)
+{
+    MenuRef menu = nullptr;
+    if (OSStatus err = GetPopupButtonMenuRef(popup, &menu); err != noErr)
+        return err;
+    const UInt16 items = CountMenuItems(menu);
+    if (items > 0) {
+        SetControlMaximum(popup, SInt16(items));
+        SetControlMinimum(popup, 1);
+    } else {
+        SetControlMinimum(popup, 0);
+        SetControlMaximum(popup, 0);
+    }
+    return noErr;
+}
+
+void InitExtensionPopup()
+{
+    MenuRef menu = nullptr;
+    if (GetPopupButtonMenuRef(gExtensionPopupButton, &menu) != noErr)
+        return;
+    DeleteMenuItems(menu, 1, CountMenuItems(menu));
+    const QString stored = StoredExportExtension();
+    SInt16 selection = -1;
+    for (SInt16 i = 0; i < gNumberExporters; ++i) {
+        const ExporterInfo& entry = gTheExporters[i];
+        const QString text =
+            entry.extensionRef + QStringLiteral(" (") + entry.descriptionRef + u')';
+        InsertMenuItemTextWithCFString(menu, text, MenuItemIndex(i), 0, MenuCommand(i + 1));
+        if (!stored.isNull() && stored.compare(entry.extensionRef, Qt::CaseInsensitive) == 0)
+            selection = SInt16(i + 1);
+    }
+    SyncPopupButtonToMenu(gExtensionPopupButton);
+    if (selection >= 0)
+        SetControlValue(gExtensionPopupButton, selection);
+}

@@ -1,0 +1,29 @@
+// Start-up of the droplet and its commands: the menu bar and main window
+// from the interface file "main", the status controls, drag handling, the
+// open-documents and command handlers and the exporter catalogue.
+#pragma once
+
+#include "platform/events/AppleEvents.h"
+#include "platform/events/CommandEvents.h"
+#include "platform/ui/Bundle.h"
+
+extern IconRef gAppIcon;
+
+// The steps of start-up before the event loop runs; the first error of the
+// interface-file steps, else noErr.
+OSStatus StartApplication();
+OSStatus ApplicationCommandHandler(EventHandlerCallRef callRef, EventRef event, void* userData);
+Boolean MakeFSRefForBundleResource(const char* name, const char* type, FSRef* ref);
+OSErr GetIconRefForResource(const char* name, OSType iconType, IconRef* icon);
+// The idle procedure of Apple-event waits (gAEIdleUPP, set before main runs).
+Boolean MyAEIdleProc(EventRecord* event, SInt32* sleepTime, void* mouseRgn);
+
+// Sends the items (paths or file:// URLs, in that order) to the application
+// itself as one open-documents event, the way a drop on its icon arrives.
+// Items that name nothing are left out; paramErr when none is left.
+OSErr SendItemsToSelf(const QStringList& items);
+// file:// URIs of the items (paths or URIs), in the order given.
+QStringList UrisOfItems(const QStringList& items);
+
+// The application's id: its preference domain and its name on the session bus.
+inline const QString kApplicationID = QStringLiteral("com.quorvane.Tessaly");

@@ -1,0 +1,45 @@
+// The folder chooser in the older navigation services' shape: default dialog
+// options, NavChooseFolder and a reply whose selection lists the chosen
+// folder. The question itself is put by a replaceable chooser, by default a
+// QFileDialog for folders (the desktop portal's when one runs), so tests and
+// front ends without a window can answer it.
+#pragma once
+
+#include "platform/nav/Navigation.h"
+
+using Str255 = unsigned char[256];
+
+struct NavDialogOptions {
+    UInt16 version = 0;
+    NavDialogOptionFlags dialogOptionFlags = 0;
+    Point location{-1, -1};
+    Str255 clientName{};
+    Str255 windowTitle{};
+    Str255 actionButtonLabel{};
+    Str255 cancelButtonLabel{};
+    Str255 savedFileName{};
+    Str255 message{}; // length-prefixed, Mac Roman
+    UInt32 preferenceKey = 0;
+};
+
+using NavObjectFilterProcPtr = Boolean (*)(AEDesc* item, void* info, void* callBackUD,
+                                           SInt16 filterMode);
+using NavObjectFilterUPP = NavObjectFilterProcPtr;
+using NavEventUPP = void*;
+
+OSErr NavGetDefaultDialogOptions(NavDialogOptions* dialogOptions);
+// Asks for a folder. noErr with a reply that is not valid when the question
+// was cancelled; the reply's selection is a list holding the chosen folder.
+OSErr NavChooseFolder(const AEDesc* defaultLocation, NavReplyRecord* reply,
+                      const NavDialogOptions* dialogOptions, NavEventUPP eventProc,
+                      NavObjectFilterUPP filterProc, void* callBackUD);
+
+struct NavFolderQuestion {
+    QString message;
+    QByteArray defaultFolderPath; // empty: none
+};
+// The chosen folder's path; empty when the question was cancelled.
+using NavFolderChooser = std::function<QByteArray(const NavFolderQuestion&)>;
+// Installs the chooser folder questions ask from now on and gives back the
+// one it replaces; an empty function puts the file dialog back.
+NavFolderChooser NavSetFolderChooser(NavFolderChooser chooser);

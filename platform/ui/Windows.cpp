@@ -1,0 +1,296 @@
+// Interface files through QUiLoader, and window operations over QWidget.
+#include "platform/ui/Windows.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QThread>
+#include <QUiLoader>
+#include <QWidget>
+
+struct OpaqueIBNibRef {
+    QString folder;
+};
+
+namespace
+{
+
+QPointer<QMenuBar> gMenuBar;
+
+UInt32 commandOf(const QObject* object, const char* property = "commandID")
+{
+    return platform::CommandIDFromText(object->property(property).toString().toLatin1());
+}
+
+// Turns a close of the window into its close command.
+class CloseToCommand : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Close)
+            return false;
+        const UInt32 command = commandOf(watched, "closeCommandID");
+        if (command == 0)
+            return false;
+        event->ignore();
+        platform::SendCommand(command, platform::EventTargetFor(watched));
+        return true;
+    }
+};
+
+void connectCommands(QWidget* window, QWidget* root)
+{
+    const EventTargetRef target = platform::EventTargetFor(window);
+    QObject::connect(window, &QObject::destroyed,
+                     [window]() { platform::ForgetEventTarget(window); });
+    for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
+        if (const UInt32 command = commandOf(button))
+            QObject::connect(button, &QAbstractButton::clicked, button,
+                             [command, target]() { platform::SendCommand(command, target); });
+    }
+    for (QComboBox* popup : root->findChildren<QComboBox*>()) {
+        if (const UInt32 command = commandOf(popup))
+            QObject::connect(popup, &QComboBox::activated, popup,
+                             [command, target]() { platform::SendCommand(command, target); });
+    }
+    for (QAction* action : root->findChildren<QAction*>()) {
+        if (const UInt32 command = commandOf(action))
+            QObject::connect(action, &QAction::triggered, action,
+                             [command, target]() { platform::SendCommand(command, target); });
+    }
+    if (commandOf(window, "closeCommandID"))
+        window->installEventFilter(new CloseToCommand(window));
+}
+
+QWidget* load(IBNibRef nib, const QString& name, OSStatus* status)
+{
+    *status = noErr;
+    QFile file(nib->folder + u'/' + name + QStringLiteral(".ui"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        *status = kIBCarbonRuntimeCantFindObject;
+        return nullptr;
+    }
+    QUiLoader loader;
+    QWidget* widget = loader.load(&file, nullptr);
+    if (!widget)
+        *status = kIBCarbonRuntimeCantFindObject;
+    return widget;
+}
+
+} // namespace
+
+QString platform::BundleResourcesPath()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../share/tessaly"));
+}
+
+QList<QAction*> platform::MenuBarActions()
+{
+    return gMenuBar ? gMenuBar->findChildren<QAction*>() : QList<QAction*>{};
+}
+
+OSStatus CreateNibReference(const CFStringRef& nibName, IBNibRef* outNibRef)
+{
+    if (!outNibRef)
+        return paramErr;
+    *outNibRef = nullptr;
+    const QString folder = platform::BundleResourcesPath() + u'/' + nibName;
+    if (nibName.isEmpty() || nibName.contains(u'/') || !QFileInfo(folder).isDir())
+        return kIBCarbonRuntimeCantFindNibFile;
+    *outNibRef = new OpaqueIBNibRef{folder};
+    return noErr;
+}
+
+void DisposeNibReference(IBNibRef nibRef)
+{
+    delete nibRef;
+}
+
+OSStatus SetMenuBarFromNib(IBNibRef nibRef, const CFStringRef& name)
+{
+    if (!nibRef)
+        return paramErr;
+    OSStatus status = noErr;
+    QWidget* widget = load(nibRef, name, &status);
+    if (!widget)
+        return status;
+    auto* bar = qobject_cast<QMenuBar*>(widget);
+    if (!bar) {
+        delete widget;
+        return kIBCarbonRuntimeObjectNotOfRequestedType;
+    }
+    delete gMenuBar;
+    gMenuBar = bar;
+    return noErr;
+}
+
+OSStatus CreateWindowFromNib(IBNibRef nibRef, const CFStringRef& name, WindowRef* outWindow)
+{
+    if (!outWindow)
+        return paramErr;
+    *outWindow = nullptr;
+    if (!nibRef)
+        return paramErr;
+    OSStatus status = noErr;
+    QWidget* window = load(nibRef, name, &status);
+    if (!window)
+        return status;
+    window->setWindowFlag(Qt::Window, true);
+    // The menu bar has nowhere else to go on this desktop: the first main
+    // window carries it, and menu commands are issued in that window.
+    auto* main = qobject_cast<QMainWindow*>(window);
+    if (main && gMenuBar && !gMenuBar->parent())
+        main->setMenuBar(gMenuBar);
+    connectCommands(window, window);
+    window->hide();
+    *outWindow = window;
+    return noErr;
+}
+
+void ShowWindow(WindowRef window)
+{
+    if (window)
+        window->show();
+}
+
+void HideWindow(WindowRef window)
+{
+    if (window)
+        window->hide();
+}
+
+void BringToFront(WindowRef window)
+{
+    if (!window)
+        return;
+    window->raise();
+    window->activateWindow();
+}
+
+void DisposeWindow(WindowRef window)
+{
+    if (!window)
+        return;
+    platform::ForgetEventTarget(window);
+    window->hide();
+    window->deleteLater();
+}
+
+OSStatus SetWindowTitleWithCFString(WindowRef window, const CFStringRef& title)
+{
+    if (!window)
+        return errInvalidWindowRef;
+    window->setWindowTitle(title);
+    return noErr;
+}
+
+OSStatus SetWindowProxyFSSpec(WindowRef window, const FSSpec* spec)
+{
+    if (!window || !spec)
+        return paramErr;
+    FSRef ref;
+    if (OSErr err = FSpMakeFSRef(spec, &ref); err != noErr)
+        return err;
+    QByteArray path;
+    if (OSErr err = platform::PathOfRef(ref, &path); err != noErr)
+        return err;
+    window->setWindowFilePath(QFile::decodeName(path));
+    return noErr;
+}
+
+OSStatus SetWindowModified(WindowRef window, Boolean modified)
+{
+    if (!window)
+        return errInvalidWindowRef;
+    window->setWindowModified(modified);
+    return noErr;
+}
+
+EventTargetRef GetWindowEventTarget(WindowRef window)
+{
+    return window ? platform::EventTargetFor(window) : nullptr;
+}
+
+OSStatus GetWindowBounds(WindowRef window, WindowRegionCode, Rect* globalBounds)
+{
+    if (!window || !globalBounds)
+        return paramErr;
+    const QPoint topLeft = window->mapToGlobal(QPoint(0, 0));
+    globalBounds->top = SInt16(topLeft.y());
+    globalBounds->left = SInt16(topLeft.x());
+    globalBounds->bottom = SInt16(topLeft.y() + window->height());
+    globalBounds->right = SInt16(topLeft.x() + window->width());
+    return noErr;
+}
+
+void GlobalToLocal(WindowRef window, Point* point)
+{
+    if (!window || !point)
+        return;
+    const QPoint local = window->mapFromGlobal(QPoint(point->h, point->v));
+    point->h = SInt16(local.x());
+    point->v = SInt16(local.y());
+}
+
+void InsetRect(Rect* rect, SInt16 dh, SInt16 dv)
+{
+    rect->left = SInt16(rect->left + dh);
+    rect->right = SInt16(rect->right - dh);
+    rect->top = SInt16(rect->top + dv);
+    rect->bottom = SInt16(rect->bottom - dv);
+}
+
+OSStatus TransitionWindow(WindowRef window, WindowTransitionEffect effect,
+                          WindowTransitionAction action, const Rect*)
+{
+    if (!window)
+        return errInvalidWindowRef;
+    if (effect != kWindowFadeTransitionEffect || action != kWindowHideTransitionAction)
+        return paramErr;
+    // A quarter of a second, drawn from the loop so the fade is seen.
+    constexpr int kFadeMilliseconds = 250;
+    QElapsedTimer clock;
+    clock.start();
+    while (window->isVisible() && clock.elapsed() < kFadeMilliseconds) {
+        window->setWindowOpacity(1.0 - double(clock.elapsed()) / kFadeMilliseconds);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+    window->hide();
+    window->setWindowOpacity(1.0);
+    return noErr;
+}
+
+OSErr SetFrontProcess(const ProcessSerialNumber* psn)
+{
+    if (!psn || psn->highLongOfPSN != 0 || psn->lowLongOfPSN != kCurrentProcess)
+        return procNotFound;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return procNotFound;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible()) {
+            window->raise();
+            window->activateWindow();
+        }
+    }
+    return noErr;
+}
+
+void SysBeep(short)
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        QApplication::beep();
+}

@@ -1,0 +1,208 @@
+// The built tessaly launched as a process: a drop on its launcher icon with a
+// copy-to folder stored, the window-less command line, and a second launch
+// that hands its items to the instance already running.
+#include "app/engine/ExporterCatalogue.h"
+#include "app/engine/Settings.h"
+#include "platform/graphics/testing/TestPictures.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <cstdlib>
+
+using namespace testsupport;
+
+namespace
+{
+
+struct Outcome {
+    int exitCode = -1;
+    bool finished = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+class EndToEnd : public ::testing::Test
+{
+protected:
+    void SetUp() override { ::setenv("XDG_CONFIG_HOME", config.path().constData(), 1); }
+
+    Outcome run(const QString& program, const QStringList& arguments, int timeoutMs = 240000)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromUtf8(config.path()));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        Outcome result;
+        result.finished = process.waitForStarted(10000) && process.waitForFinished(timeoutMs);
+        if (!result.finished)
+            process.kill();
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput();
+        result.err = process.readAllStandardError();
+        return result;
+    }
+    Outcome tessaly(const QStringList& arguments) { return run(TESSALY_EXECUTABLE, arguments); }
+
+    void storeCopyTo(const QByteArray& folder)
+    {
+        const FSRef ref = RefFor(folder);
+        AliasHandle alias = nullptr;
+        ASSERT_EQ(FSNewAlias(nullptr, &ref, &alias), noErr);
+        WriteSetting(kCopyToLocationSetting, QByteArray(*alias, qsizetype(GetHandleSize(alias))));
+        DisposeHandle(alias);
+        WriteSetting(kCopyToSetting, true);
+    }
+    void picture(const QByteArray& path, const char* format = "png", int width = 64,
+                 int height = 48)
+    {
+        ASSERT_EQ(platform::testing::WriteTestPicture(path, format, width, height), noErr)
+            << path.constData();
+    }
+
+    TempFolder config;
+    TempFolder source;
+    TempFolder output;
+};
+
+// The catalogue's two start-up lines: the count, as many dots, and the end.
+bool hasCatalogueLines(const QByteArray& out)
+{
+    const QRegularExpression lines(QStringLiteral(
+        "Tessaly: Loading (\\d+) Quicktime exporters(\\.*)\nTessaly: Quicktime exporters "
+        "successfully loaded.\n"));
+    const QRegularExpressionMatch match = lines.match(QString::fromUtf8(out));
+    return match.hasMatch() && match.captured(1).toInt() > 0 &&
+           match.captured(2).size() == match.captured(1).toInt();
+}
+
+TEST_F(EndToEnd, DropOnTheIconConvertsTheTreeIntoTheCopyToFolderAndQuits)
+{
+    storeCopyTo(output.path());
+    ASSERT_TRUE(QDir().mkpath(QString::fromUtf8(source / "trip/day two/evening")));
+    picture(source / "trip/beach.png");
+    picture(source / "trip/day two/market.jpg", "jpg");
+    picture(source / "trip/day two/evening/lights.webp", "webp");
+    ASSERT_TRUE(WriteFile(source / "trip/notes.txt", "not a picture"));
+
+    const Outcome result = tessaly({QString::fromUtf8(source / "trip")});
+    ASSERT_TRUE(result.finished) << "did not quit by itself";
+    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+    EXPECT_TRUE(hasCatalogueLines(result.out)) << result.out.constData();
+    EXPECT_EQ(ListFolder(output.path()),
+              (std::vector<QByteArray>{"beach.jpg", "lights.jpg", "market.jpg"}));
+    platform::testing::PictureFacts facts;
+    ASSERT_EQ(platform::testing::ReadPictureFacts(output / "lights.jpg", &facts), noErr);
+    EXPECT_EQ(facts.width, 64);
+}
+
+TEST_F(EndToEnd, CommandLineConvertsWhatItCanAndSkipsATruncatedPicture)
+{
+    GetExportTypes();
+    ASSERT_GT(gNumberExporters, 1);
+    const QString extension = gTheExporters[1].extensionRef; // not the default
+    WriteSetting(kLastImageURLExtensionSetting, extension);
+    ASSERT_TRUE(QDir().mkpath(QString::fromUtf8(source / "set/inner")));
+    picture(source / "set/first.png");
+    picture(source / "set/inner/second.jpg", "jpg");
+    picture(source / "whole.jpg", "jpg", 300, 200);
+    const QByteArray whole = ReadFile(source / "whole.jpg");
+    ASSERT_TRUE(WriteFile(source / "set/broken.jpg", whole.left(whole.size() / 2)));
+
+    const Outcome result =
+        tessaly({"--to", QString::fromUtf8(output.path()), QString::fromUtf8(source / "set")});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+    EXPECT_TRUE(hasCatalogueLines(result.out));
+    const QString out = QString::fromUtf8(result.out);
+    for (const char* line :
+         {"File: first.png\n", "File: second.jpg\n", "File: broken.jpg\n", "(3 of 3)\n"})
+        EXPECT_TRUE(out.contains(QLatin1String(line))) << line << "\n" << result.out.constData();
+    const QByteArray suffix = "." + extension.toUtf8();
+    EXPECT_EQ(ListFolder(output.path()),
+              (std::vector<QByteArray>{"first" + suffix, "second" + suffix}));
+    EXPECT_EQ(ReadFile(source / "set/broken.jpg").size(), whole.size() / 2); // untouched
+}
+
+TEST_F(EndToEnd, ArgumentsThatCannotBeUsed)
+{
+    ASSERT_TRUE(WriteFile(source / "file.png", "x"));
+    const QString folder = QString::fromUtf8(output.path());
+    const QString file = QString::fromUtf8(source / "file.png");
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* stdoutHas;
+        const char* stderrHas;
+    } cases[] = {
+        {{"--help"}, 0, "Usage: tessaly", ""},
+        {{"--version"}, 0, "tessaly 0.", ""},
+        {{"--to"}, 2, "", "Usage: tessaly"},
+        {{"--to", folder}, 2, "", "Usage: tessaly"},
+        {{"--to", file, file}, 2, "", "is not a folder"},
+        {{"--to", folder + "/missing", file}, 2, "", "Usage: tessaly"},
+        {{"--to", folder, folder + "/missing.png"}, 2, "", "does not exist"},
+        {{"--frobnicate"}, 2, "", "unknown option --frobnicate"},
+    };
+    for (const Case& c : cases) {
+        const Outcome result = tessaly(c.arguments);
+        const std::string what = c.arguments.join(' ').toStdString();
+        ASSERT_TRUE(result.finished) << what;
+        EXPECT_EQ(result.exitCode, c.exitCode) << what;
+        EXPECT_TRUE(result.out.contains(c.stdoutHas)) << what << result.out.constData();
+        EXPECT_TRUE(result.err.contains(c.stderrHas)) << what << result.err.constData();
+    }
+    EXPECT_TRUE(ListFolder(output.path()).empty());
+}
+
+TEST_F(EndToEnd, ASecondLaunchHandsItsItemsToTheRunningInstance)
+{
+    const QString busRunner = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
+    if (busRunner.isEmpty())
+        GTEST_SKIP() << "dbus-run-session is not installed";
+    storeCopyTo(output.path());
+    ASSERT_TRUE(QDir().mkpath(QString::fromUtf8(source / "first")));
+    for (int i = 0; i < 6; ++i)
+        picture(source / "first/" + QByteArray::number(i) + ".png", "png", 1600, 1200);
+    picture(source / "extra.png");
+    // The second launch waits until the first is converting, so the first is
+    // surely serving the bus by then.
+    const QByteArray script = source / "two-launches.sh";
+    static const char twoLaunches[] = R"sh(
+"$1" "$2" > "$5/first.out" 2>&1 &
+first=$!
+i=0
+while [ -z "$(ls "$4")" ] && [ $i -lt 1200 ]; do sleep 0.1; i=$((i+1)); done
+"$1" "$3" > "$5/second.out" 2>&1
+echo "second=$?"
+wait $first
+echo "first=$?"
+)sh";
+    ASSERT_TRUE(WriteFile(script, twoLaunches));
+    const Outcome result = run(busRunner, {"--", "sh", QString::fromUtf8(script), TESSALY_EXECUTABLE,
+                                       QString::fromUtf8(source / "first"),
+                                       QString::fromUtf8(source / "extra.png"),
+                                       QString::fromUtf8(output.path()),
+                                       QString::fromUtf8(source.path())});
+    ASSERT_TRUE(result.finished);
+    EXPECT_TRUE(result.out.contains("second=0")) << result.out.constData();
+    EXPECT_TRUE(result.out.contains("first=0")) << result.out.constData();
+    // The second launch started nothing of its own: no catalogue, no window.
+    EXPECT_FALSE(ReadFile(source / "second.out").contains("Tessaly: Loading"))
+        << ReadFile(source / "second.out").constData();
+    EXPECT_TRUE(hasCatalogueLines(ReadFile(source / "first.out")));
+    EXPECT_EQ(ListFolder(output.path()),
+              (std::vector<QByteArray>{"0.jpg", "1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg",
+                                       "extra.jpg"}));
+}
+
+} // namespace

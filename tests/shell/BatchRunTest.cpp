@@ -1,0 +1,302 @@
+// Batches as the user sees them: the messages, the progress over a folder,
+// Stop and Quit between files, drops that wait, and the goodbye.
+#include "ShellFixture.h"
+
+#include "app/shell/Startup.h"
+#include "platform/events/CommandEvents.h"
+#include "platform/files/Files.h"
+#include "platform/graphics/testing/TestPictures.h"
+#include "platform/nav/FolderChooser.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+
+using namespace shelltest;
+using testsupport::ListFolder;
+
+namespace
+{
+
+class BatchRun : public ShellTest
+{
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        storeCopyTo(destination.path());
+        auto* bar = static_cast<QProgressBar*>(gProgress);
+        QObject::connect(bar, &QProgressBar::valueChanged, bar,
+                         [this](int value) { progressValues.push_back(value); });
+    }
+    void TearDown() override
+    {
+        static_cast<QProgressBar*>(gProgress)->disconnect();
+        ShellTest::TearDown();
+    }
+    // Three files in a folder: two pictures and a text file.
+    QByteArray folderOfThree()
+    {
+        const QByteArray folder = source / "three";
+        testsupport::MakeFolder(folder);
+        MakePicture(folder + "/a.png");
+        MakePicture(folder + "/b.jpg", "jpg");
+        testsupport::WriteFile(folder + "/c.txt", "not a picture");
+        return folder;
+    }
+    void expectIdle()
+    {
+        EXPECT_FALSE(gSpin->isVisible());
+        EXPECT_TRUE(gEditButton->isVisible());
+        EXPECT_FALSE(gStopButton->isVisible());
+        EXPECT_FALSE(gStopButton->isEnabled());
+        EXPECT_FALSE(gProgress->isVisible());
+        EXPECT_FALSE(gSmallMessage->isVisible());
+        EXPECT_EQ(static_cast<QLabel*>(gMessage)->text(), QString::fromLatin1(kIdleText));
+    }
+    std::vector<int> progressValues;
+};
+
+TEST_F(BatchRun, OnePictureFile)
+{
+    MakePicture(source / "photo.png");
+    bool busy = false, smallShown = false;
+    onMessage = [&](int line, const QString&) {
+        if (line != 1 || !gSpin->isVisible())
+            return;
+        busy = !gEditButton->isVisible() && gStopButton->isVisible() && gStopButton->isEnabled();
+        smallShown = gSmallMessage->isVisible() || gProgress->isVisible();
+    };
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "photo.png")}));
+    EXPECT_EQ(shown(1), (QStringList{"File: photo.png", kIdleText}));
+    EXPECT_TRUE(shown(2).isEmpty());
+    EXPECT_TRUE(busy);
+    EXPECT_FALSE(smallShown);
+    EXPECT_EQ(ListFolder(destination.path()), std::vector<QByteArray>{"photo.jpg"});
+    expectIdle();
+    EXPECT_EQ(exits, 0);
+}
+
+TEST_F(BatchRun, FolderCountsItsFilesAndAdvancesTheBar)
+{
+    const QByteArray folder = folderOfThree();
+    bool shownWhileConverting = true;
+    onMessage = [&](int line, const QString& text) {
+        if (line == 1 && text.startsWith(QStringLiteral("File: ")))
+            shownWhileConverting &= gProgress->isVisible() && gSmallMessage->isVisible();
+    };
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(folder)}));
+    QStringList names = fileMessages();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"File: a.png", "File: b.jpg", "File: c.txt"}));
+    EXPECT_EQ(shown(2), (QStringList{"(1 of 3)", "(2 of 3)", "(3 of 3)"}));
+    EXPECT_EQ(progressValues, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(static_cast<QProgressBar*>(gProgress)->maximum(), 2);
+    EXPECT_TRUE(shownWhileConverting);
+    EXPECT_EQ(ListFolder(destination.path()), (std::vector<QByteArray>{"a.jpg", "b.jpg"}));
+    expectIdle();
+}
+
+TEST_F(BatchRun, FolderOfOneFileAndFolderOfEmptyFolders)
+{
+    const QByteArray one = source / "one";
+    testsupport::MakeFolder(one);
+    MakePicture(one + "/only.png");
+    ASSERT_TRUE(QDir().mkpath(QString::fromUtf8(source / "empty/inner/deeper")));
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "empty"), QString::fromUtf8(one)}));
+    EXPECT_EQ(shown(1), (QStringList{"File: only.png", kIdleText}));
+    EXPECT_EQ(shown(2), QStringList{"(1 of 1)"});
+    EXPECT_EQ(static_cast<QProgressBar*>(gProgress)->maximum(), 0);
+    EXPECT_EQ(static_cast<QProgressBar*>(gProgress)->value(), 0);
+}
+
+TEST_F(BatchRun, StopLetsTheCurrentFileFinishAndHandlesNoMoreItems)
+{
+    const QByteArray folder = folderOfThree();
+    MakePicture(source / "later.png");
+    onMessage = [&](int line, const QString& text) {
+        if (line == 1 && text.startsWith(QStringLiteral("File: ")) && fileMessages().size() == 1)
+            static_cast<QAbstractButton*>(gStopButton)->click();
+    };
+    WriteSetting(kQuitWhenDoneSetting, QVariant()); // the default: quit
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(folder), QString::fromUtf8(source / "later.png")}));
+    EXPECT_EQ(fileMessages().size(), 1);
+    EXPECT_EQ(shown(2), QStringList{"(1 of 3)"});
+    EXPECT_EQ(ListFolder(destination.path()).size(), fileMessages()[0].endsWith(".txt") ? 0u : 1u);
+    expectIdle();
+    // The goodbye is still armed after a stopped batch.
+    EXPECT_TRUE(WaitUntil([&] { return exits == 1; }, 10000));
+    EXPECT_EQ(shown(1).last(), QStringLiteral("Bye."));
+
+    // The next batch clears the stop and runs to its end.
+    messages.clear();
+    gWindow->show();
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "later.png")}));
+    EXPECT_EQ(fileMessages(), QStringList{"File: later.png"});
+}
+
+TEST_F(BatchRun, QuitEndsTheBatchBeforeTheNextFileAndLaterBatchesConvertNothing)
+{
+    const QByteArray folder = folderOfThree();
+    QAction* quit = nullptr;
+    for (QAction* action : gWindow->findChildren<QAction*>())
+        if (action->property("commandID").toString() == QLatin1String("quit"))
+            quit = action;
+    ASSERT_NE(quit, nullptr);
+    onMessage = [&](int line, const QString& text) {
+        if (line == 1 && text.startsWith(QStringLiteral("File: ")))
+            quit->trigger();
+    };
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(folder)}));
+    EXPECT_TRUE(gQuitting);
+    EXPECT_EQ(fileMessages().size(), 1);
+    expectIdle();
+    messages.clear();
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(folder)}));
+    EXPECT_TRUE(fileMessages().isEmpty());
+}
+
+TEST_F(BatchRun, GoodbyeOneSecondAfterTheBatchWhenTheSettingIsOn)
+{
+    MakePicture(source / "photo.png");
+    WriteSetting(kQuitWhenDoneSetting, QVariant());
+    QElapsedTimer clock;
+    qint64 idleAt = -1, byeAt = -1;
+    onMessage = [&](int, const QString& text) {
+        if (text == QLatin1String(kIdleText))
+            idleAt = clock.elapsed();
+        if (text == QLatin1String("Bye."))
+            byeAt = clock.elapsed();
+    };
+    clock.start();
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "photo.png")}));
+    ASSERT_TRUE(WaitUntil([&] { return exits == 1; }, 10000));
+    EXPECT_GE(byeAt - idleAt, 900);
+    EXPECT_FALSE(gWindow->isVisible()); // faded out
+    gWindow->show();
+
+    // Turned off, the program stays.
+    WriteSetting(kQuitWhenDoneSetting, false);
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "photo.png")}));
+    WaitUntil([] { return false; }, 1500);
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(BatchRun, CancelledDestinationChangesNothing)
+{
+    WriteSetting(kCopyToSetting, false);
+    WriteSetting(kQuitWhenDoneSetting, QVariant());
+    MakePicture(source / "photo.png");
+    static_cast<QLabel*>(gMessage)->setText(QStringLiteral("untouched"));
+    bool spun = false;
+    onMessage = [&](int, const QString&) { spun = true; };
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "photo.png")}));
+    EXPECT_EQ(chooserPrompts.size(), 1);
+    EXPECT_FALSE(spun);
+    EXPECT_EQ(static_cast<QLabel*>(gMessage)->text(), QStringLiteral("untouched"));
+    WaitUntil([] { return false; }, 1500);
+    EXPECT_EQ(exits, 0); // no goodbye either
+}
+
+TEST_F(BatchRun, AnItemThatVanishedEndsTheBatchThere)
+{
+    MakePicture(source / "first.png");
+    MakePicture(source / "second.png");
+    // The items go as aliases; the first is gone by the time the batch
+    // fetches it: it goes while the user is asked for the destination.
+    WriteSetting(kCopyToSetting, false);
+    NavSetFolderChooser([this](const NavFolderQuestion&) {
+        QFile::remove(QString::fromUtf8(source / "first.png"));
+        return destination.path();
+    });
+    ASSERT_TRUE(dropAndWait(
+        {QString::fromUtf8(source / "first.png"), QString::fromUtf8(source / "second.png")}));
+    EXPECT_TRUE(fileMessages().isEmpty());
+    EXPECT_TRUE(ListFolder(destination.path()).empty());
+    expectIdle();
+}
+
+TEST_F(BatchRun, LongNamesAreCutOnTheMessageLine)
+{
+    const QByteArray name = QByteArray(249, 'n') + ".png";
+    MakePicture(source / name);
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / name)}));
+    ASSERT_EQ(fileMessages().size(), 1);
+    EXPECT_EQ(fileMessages()[0], QStringLiteral("File: ") + QString(249, u'n'));
+}
+
+TEST_F(BatchRun, DropDuringABatchWaitsAndRunsAfterItInArrivalOrder)
+{
+    const QByteArray folder = folderOfThree();
+    MakePicture(source / "second.png");
+    MakePicture(source / "third.png");
+    long listSizeDuring = -1;
+    int waiting = 0;
+    onMessage = [&](int line, const QString& text) {
+        if (line != 1 || !text.startsWith(QStringLiteral("File: ")))
+            return;
+        if (fileMessages().size() == 1) {
+            SendItemsToSelf({QString::fromUtf8(source / "second.png")});
+            SendItemsToSelf({QString::fromUtf8(source / "third.png")});
+        } else if (fileMessages().size() == 3) {
+            waiting = WaitingDropCount();
+            AECountItems(&gDescList, &listSizeDuring);
+        }
+    };
+    const int before = HandledDrops();
+    ASSERT_TRUE(SendItemsToSelf({QString::fromUtf8(folder)}) == noErr);
+    ASSERT_TRUE(WaitUntil([&] { return HandledDrops() == before + 3 && !BatchPending(); }));
+    EXPECT_EQ(waiting, 2);
+    EXPECT_EQ(listSizeDuring, 1); // the running batch kept its own list
+    const QStringList files = fileMessages();
+    ASSERT_EQ(files.size(), 5);
+    EXPECT_EQ(files.mid(3), (QStringList{"File: second.png", "File: third.png"}));
+    EXPECT_EQ(shown(1).count(QString::fromLatin1(kIdleText)), 3);
+    EXPECT_EQ(ListFolder(destination.path()),
+              (std::vector<QByteArray>{"a.jpg", "b.jpg", "second.jpg", "third.jpg"}));
+}
+
+TEST_F(BatchRun, TheWindowAnswersWhileAFileIsConverted)
+{
+    // A large picture keeps the codec busy; the loop keeps turning meanwhile.
+    ASSERT_EQ(platform::testing::WriteTestPicture(source / "large.png", "png", 3000, 2000), noErr);
+    int turns = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++turns; });
+    int turnsBefore = -1;
+    onMessage = [&](int line, const QString& text) {
+        if (line == 1 && text.startsWith(QStringLiteral("File: ")))
+            turnsBefore = turns;
+        if (text == QLatin1String(kIdleText) && turnsBefore >= 0)
+            turnsBefore = turns - turnsBefore;
+    };
+    ticker.start(5);
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "large.png")}));
+    EXPECT_GT(turnsBefore, 2);
+    EXPECT_EQ(ListFolder(destination.path()), std::vector<QByteArray>{"large.jpg"});
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(BatchRun, ADropDuringTheGoodbyeSecondIsConvertedBeforeQuitting)
+{
+    MakePicture(source / "one.png");
+    MakePicture(source / "two.png");
+    WriteSetting(kQuitWhenDoneSetting, QVariant());
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "one.png")}));
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "two.png")}));
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(fileMessages(), (QStringList{"File: one.png", "File: two.png"}));
+    ASSERT_TRUE(WaitUntil([&] { return exits == 1; }, 10000));
+    EXPECT_EQ(shown(1).count(QStringLiteral("Bye.")), 1);
+}
+
+} // namespace

@@ -1,0 +1,154 @@
+// Drags over the main window and drops on it, through Qt's own drag events.
+#include "ShellFixture.h"
+
+#include "app/shell/DragHandlers.h"
+
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QMimeData>
+#include <QUrl>
+
+using namespace shelltest;
+
+namespace
+{
+
+QMimeData* mimeOf(const QList<QUrl>& urls, const QString& text = {})
+{
+    auto* mime = new QMimeData;
+    if (!urls.isEmpty())
+        mime->setUrls(urls);
+    if (!text.isEmpty())
+        mime->setText(text);
+    return mime;
+}
+
+QUrl fileUrl(const QByteArray& path)
+{
+    return QUrl::fromLocalFile(QString::fromUtf8(path));
+}
+
+class Drag : public ShellTest
+{
+protected:
+    bool enter(QMimeData* mime)
+    {
+        QDragEnterEvent event(QPoint(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(gWindow, &event);
+        return event.isAccepted();
+    }
+    void leave()
+    {
+        QDragLeaveEvent event;
+        QCoreApplication::sendEvent(gWindow, &event);
+    }
+    bool drop(QMimeData* mime)
+    {
+        QDropEvent event(QPointF(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        event.setAccepted(false);
+        QCoreApplication::sendEvent(gWindow, &event);
+        return event.isAccepted();
+    }
+    bool hilited() const
+    {
+        auto* frame = gWindow->findChild<QFrame*>(QStringLiteral("dragHilite"));
+        return frame && frame->isVisible();
+    }
+    // The items of the dropped list, as paths, once the drop was handled.
+    QList<QByteArray> droppedItems()
+    {
+        QList<QByteArray> paths;
+        long count = 0;
+        AECountItems(&gDescList, &count);
+        for (long i = 1; i <= count; ++i) {
+            FSRef ref;
+            if (AEGetNthPtr(&gDescList, i, typeFSRef, nullptr, nullptr, &ref, sizeof ref,
+                            nullptr) == noErr)
+                paths << testsupport::PathFor(ref);
+        }
+        return paths;
+    }
+};
+
+TEST_F(Drag, FilesAndFoldersAreAcceptedAndHighlighted)
+{
+    testsupport::MakeFolder(source / "folder");
+    testsupport::WriteFile(source / "file.txt", "x");
+    std::unique_ptr<QMimeData> mime(
+        mimeOf({fileUrl(source / "folder"), fileUrl(source / "file.txt")}));
+    EXPECT_TRUE(enter(mime.get()));
+    EXPECT_TRUE(gHasAcceptableDrag);
+    EXPECT_TRUE(hilited());
+    leave();
+    EXPECT_FALSE(hilited());
+}
+
+TEST_F(Drag, WhatIsNotAnExistingItemIsRefused)
+{
+    struct Case {
+        const char* what;
+        QList<QUrl> urls;
+        QString text;
+    } cases[] = {
+        {"text", {}, QStringLiteral("some text")},
+        {"web address", {QUrl(QStringLiteral("https://example.org/a.png"))}, {}},
+        {"item that no longer exists", {fileUrl(source / "gone.png")}, {}},
+    };
+    for (const Case& c : cases) {
+        const int before = HandledDrops();
+        std::unique_ptr<QMimeData> mime(mimeOf(c.urls, c.text));
+        EXPECT_FALSE(enter(mime.get())) << c.what;
+        EXPECT_FALSE(hilited()) << c.what;
+        EXPECT_FALSE(drop(mime.get())) << c.what;
+        // Qt only delivers a drop where the drag was taken on entering; the
+        // receiver refuses such a drop by itself as well.
+        DragRef drag = platform::NewDragFor(mime.get(), gWindow);
+        EXPECT_EQ(DragReceiver(gWindow, nullptr, drag), dragNotAcceptedErr) << c.what;
+        platform::DisposeDrag(drag);
+        WaitUntil([] { return false; }, 50);
+        EXPECT_EQ(HandledDrops(), before) << c.what;
+    }
+}
+
+TEST_F(Drag, ADropIsOneEventWithItsItemsInDragOrder)
+{
+    chooserAnswer.clear(); // the batch is cancelled: the list stays to look at
+    testsupport::MakeFolder(source / "a folder");
+    testsupport::WriteFile(source / "z.png", "z");
+    testsupport::WriteFile(source / "b.png", "b");
+    const int before = HandledDrops();
+    std::unique_ptr<QMimeData> mime(
+        mimeOf({fileUrl(source / "z.png"), QUrl(QStringLiteral("https://example.org/x")),
+                fileUrl(source / "a folder"), fileUrl(source / "b.png")}));
+    EXPECT_TRUE(enter(mime.get()));
+    EXPECT_TRUE(drop(mime.get()));
+    EXPECT_FALSE(hilited());
+    ASSERT_TRUE(WaitUntil([&] { return HandledDrops() == before + 1 && !BatchPending(); }));
+    EXPECT_EQ(droppedItems(),
+              (QList<QByteArray>{source / "z.png", source / "a folder", source / "b.png"}));
+}
+
+TEST_F(Drag, ADropOnTheWindowConvertsAsADropOnTheIcon)
+{
+    storeCopyTo(destination.path());
+    MakePicture(source / "photo.png");
+    std::unique_ptr<QMimeData> mime(mimeOf({fileUrl(source / "photo.png")}));
+    const int before = HandledDrops();
+    ASSERT_TRUE(enter(mime.get()));
+    ASSERT_TRUE(drop(mime.get()));
+    ASSERT_TRUE(WaitUntil([&] { return HandledDrops() == before + 1 && !BatchPending(); }));
+    EXPECT_EQ(fileMessages(), QStringList{"File: photo.png"});
+    EXPECT_EQ(testsupport::ListFolder(destination.path()), std::vector<QByteArray>{"photo.jpg"});
+}
+
+TEST_F(Drag, SendingNothingIsRefused)
+{
+    EXPECT_EQ(SendOpenDocAppleEventToSelf(0, nullptr), paramErr);
+    FSSpec spec{};
+    EXPECT_EQ(SendOpenDocAppleEventToSelf(0, &spec), paramErr);
+}
+
+} // namespace
