@@ -113,13 +113,15 @@ OSErr findInFolder(const AliasRecord& r, QByteArray* found)
     struct stat st;
     if (!statOf(folder, &st) || !sameItem(st, r.folderDevice, r.folderInode))
         return fnfErr;
-    // The folder opened is checked again, so that nothing put in its place
-    // between the two calls is searched.
+    // A folder opened is checked again, so that nothing put in its place
+    // between the two calls is searched (a link to a folder is followed, as
+    // a path is, and cannot be checked so).
+    const bool isFolder = S_ISDIR(st.st_mode);
     const int fd = OpenFolder(folder, O_RDONLY);
     if (fd < 0)
         return platform::StatusFromErrno(errno);
     DIR* dir = nullptr;
-    if (::fstat(fd, &st) != 0 || !sameItem(st, r.folderDevice, r.folderInode) ||
+    if ((isFolder && (::fstat(fd, &st) != 0 || !sameItem(st, r.folderDevice, r.folderInode))) ||
         !(dir = ::fdopendir(fd))) {
         ::close(fd);
         return fnfErr;
