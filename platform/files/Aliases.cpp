@@ -1,6 +1,8 @@
 // Alias records: versioned bytes naming an item by path and by device and
 // inode, with its folder's identity too, so that the item is found again
-// after it was renamed within that folder.
+// after it was renamed within that folder. Every look-up goes through the
+// file layer's walk from folder to folder (ItemAt), so an alias reaches an
+// item at any depth, not only within the reach of one path.
 //
 // Layout, version 1 (integers little-endian):
 //   "TSAL"  u16 version  u16 reserved
@@ -8,6 +10,7 @@
 //   u32 path length  path bytes
 #include "platform/files/Files.h"
 
+#include "platform/files/ItemAt.h"
 #include "platform/files/RefTable.h"
 
 #include <QtEndian>
@@ -17,6 +20,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform::files;
 
@@ -67,6 +71,18 @@ bool decode(const QByteArray& bytes, AliasRecord* r)
     return r->path.startsWith('/') && !r->path.contains('\0');
 }
 
+// lstat() for a path of any length; false when the item cannot be reached.
+bool statOf(const QByteArray& path, struct stat* st)
+{
+    const ItemAt at(path);
+    return !at.error() && ::fstatat(at.folder(), at.name(), st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool sameItem(const struct stat& st, UInt64 device, UInt64 inode)
+{
+    return UInt64(st.st_dev) == device && UInt64(st.st_ino) == inode;
+}
+
 OSErr recordFor(const FSRef& target, AliasRecord* r)
 {
     QByteArray path;
@@ -74,7 +90,7 @@ OSErr recordFor(const FSRef& target, AliasRecord* r)
     if (OSErr err = ResolveRef(target, &path, &st); err != noErr)
         return err;
     struct stat folder{};
-    ::lstat(ParentOf(path).constData(), &folder);
+    statOf(ParentOf(path), &folder);
     *r = {UInt64(st.st_dev), UInt64(st.st_ino), UInt64(folder.st_dev), UInt64(folder.st_ino),
           path};
     return noErr;
@@ -95,12 +111,21 @@ OSErr findInFolder(const AliasRecord& r, QByteArray* found)
 {
     const QByteArray folder = ParentOf(r.path);
     struct stat st;
-    if (::lstat(folder.constData(), &st) != 0 || UInt64(st.st_dev) != r.folderDevice ||
-        UInt64(st.st_ino) != r.folderInode)
+    if (!statOf(folder, &st) || !sameItem(st, r.folderDevice, r.folderInode))
         return fnfErr;
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
+    // A folder opened is checked again, so that nothing put in its place
+    // between the two calls is searched (a link to a folder is followed, as
+    // a path is, and cannot be checked so).
+    const bool isFolder = S_ISDIR(st.st_mode);
+    const int fd = OpenFolder(folder, O_RDONLY);
+    if (fd < 0)
         return platform::StatusFromErrno(errno);
+    DIR* dir = nullptr;
+    if ((isFolder && (::fstat(fd, &st) != 0 || !sameItem(st, r.folderDevice, r.folderInode))) ||
+        !(dir = ::fdopendir(fd))) {
+        ::close(fd);
+        return fnfErr;
+    }
     OSErr result = fnfErr;
     while (dirent* entry = ::readdir(dir)) {
         if (UInt64(entry->d_ino) != r.inode || std::strcmp(entry->d_name, ".") == 0 ||
@@ -108,7 +133,7 @@ OSErr findInFolder(const AliasRecord& r, QByteArray* found)
             continue;
         struct stat item;
         if (::fstatat(dirfd(dir), entry->d_name, &item, AT_SYMLINK_NOFOLLOW) == 0 &&
-            UInt64(item.st_dev) == r.device && UInt64(item.st_ino) == r.inode) {
+            sameItem(item, r.device, r.inode)) {
             *found = Join(folder, QByteArray(entry->d_name));
             result = noErr;
             break;
@@ -176,8 +201,7 @@ OSErr FSResolveAliasBytes(const QByteArray& aliasBytes, FSRef* target, Boolean* 
     if (!decode(aliasBytes, &r))
         return paramErr;
     struct stat st;
-    if (::lstat(r.path.constData(), &st) == 0 && UInt64(st.st_dev) == r.device &&
-        UInt64(st.st_ino) == r.inode)
+    if (statOf(r.path, &st) && sameItem(st, r.device, r.inode))
         return MakeRef(r.path, target);
     QByteArray renamed;
     if (findInFolder(r, &renamed) == noErr) {

@@ -2,6 +2,7 @@
 #include "PictureSource.h"
 
 #include "VipsSupport.h"
+#include "platform/files/ItemAt.h"
 
 #include <vips/vips8>
 
@@ -111,6 +112,41 @@ std::string DescriptorPath(int fd)
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
+int FreeBytes(void* bytes, void*)
+{
+    g_free(bytes);
+    return 0;
+}
+
+// The whole file from its start, in a blob the loader keeps while it needs
+// it; null with errno set when it cannot be read.
+VipsBlob* ReadWhole(int fd)
+{
+    struct stat info;
+    if (::fstat(fd, &info) != 0)
+        return nullptr;
+    const size_t size = size_t(info.st_size);
+    void* bytes = g_try_malloc(size ? size : 1);
+    if (!bytes) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd, static_cast<char*>(bytes) + got, size - got, off_t(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            g_free(bytes);
+            if (n == 0)
+                errno = EIO; // shorter than it was a moment ago
+            return nullptr;
+        }
+        got += size_t(n);
+    }
+    return vips_blob_new(FreeBytes, bytes, size);
+}
+
 } // namespace
 
 PictureSource::~PictureSource()
@@ -127,7 +163,12 @@ OSErr PictureSource::Open(const QByteArray& path)
         return codecErr;
     // O_NONBLOCK keeps open() from waiting for a FIFO's writer; fstat on the
     // opened file then decides, so nothing can swap the item in between.
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    // Opened relative to its folder, so a picture deeper than any path opens
+    // too; from then on the loaders read the descriptor, never the path.
+    const files::ItemAt at(path);
+    if (at.error())
+        return StatusFromFileError(at.error());
+    const int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return StatusFromFileError(errno);
     struct stat info;
@@ -142,6 +183,7 @@ OSErr PictureSource::Open(const QByteArray& path)
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
+    m_beyondPaths = at.folder() != AT_FDCWD;
 
     const char* found = nullptr;
     {
@@ -180,6 +222,14 @@ OSErr PictureSource::Load(PixelAccess access, Pages pages, vips::VImage* picture
         if (m_readsSource)
             source = vips::VSource::new_from_descriptor(m_fd);
         const std::string fileName = DescriptorPath(m_fd);
+        std::string loader = m_loader;
+        VipsBlob* bytes = nullptr;
+        if (!m_readsSource && m_beyondPaths && m_rule->fallback) {
+            bytes = ReadWhole(m_fd);
+            if (!bytes)
+                return StatusFromFileError(errno);
+            loader += "_buffer";
+        }
 
         vips::VOption* options = vips::VImage::option();
         options
@@ -191,9 +241,13 @@ OSErr PictureSource::Load(PixelAccess access, Pages pages, vips::VImage* picture
             options->set("n", -1);
         if (m_readsSource)
             options->set("source", source);
+        else if (bytes)
+            options->set("buffer", bytes);
         else
             options->set("filename", fileName.c_str());
-        vips::VImage::call(m_loader.c_str(), options);
+        if (bytes)
+            vips_area_unref(VIPS_AREA(bytes)); // the options hold it now
+        vips::VImage::call(loader.c_str(), options);
         if (m_rule->fallback && FormatHasDedicatedLoader(*picture)) {
             *picture = vips::VImage();
             return noCodecErr;

@@ -3,6 +3,7 @@
 
 #include "VipsSupport.h"
 #include "platform/files/FolderIndex.h"
+#include "platform/files/ItemAt.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,11 +13,13 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <set>
 #include <string>
 #include <utility>
@@ -77,25 +80,58 @@ bool IsGone(pid_t pid)
     return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
+// Creates a new file in folder named prefix and six random letters or
+// digits, as mkostemp does with a path, but relative to the folder's
+// descriptor so that the folder may lie at any depth. Gives its descriptor
+// (owner-only permissions, as mkostemp's) and the name chosen, or -1 with
+// errno set.
+int CreateUniqueAt(int folder, const QByteArray& prefix, QByteArray* name)
+{
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}() ^ std::uint64_t(::getpid())};
+    std::uniform_int_distribution<int> pick(0, int(sizeof kLetters) - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray candidate = prefix;
+        for (int i = 0; i < 6; ++i)
+            candidate += kLetters[pick(random)];
+        const int fd =
+            ::openat(folder, candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            *name = candidate;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 // Removes the temporary files of exporters that died before they could,
 // once per folder and process: later leftovers in the same folder can only
 // come from processes that die while this one runs, and the next run of the
-// program clears them.
-void ClearLeftoversOnce(const QByteArray& folder)
+// program clears them. folder is a descriptor of the folder at path.
+void ClearLeftoversOnce(int folder, const QByteArray& path)
 {
     static std::mutex lock;
     static std::set<std::pair<dev_t, ino_t>> cleared;
     struct stat info;
-    if (::stat(folder.constData(), &info) != 0)
+    if (::fstat(folder, &info) != 0)
         return;
     {
         std::lock_guard guard(lock);
         if (!cleared.insert({info.st_dev, info.st_ino}).second)
             return;
     }
-    DIR* listing = ::opendir(folder.constData());
-    if (!listing)
+    const int readable = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (readable < 0)
         return;
+    DIR* listing = ::fdopendir(readable);
+    if (!listing) {
+        ::close(readable);
+        return;
+    }
     std::vector<QByteArray> leftovers;
     while (const dirent* entry = ::readdir(listing)) {
         const pid_t owner = OwnerOf(entry->d_name);
@@ -104,15 +140,20 @@ void ClearLeftoversOnce(const QByteArray& folder)
     }
     ::closedir(listing);
     for (const QByteArray& name : leftovers) {
-        files::OwnFolderChange change(folder);
-        if (::unlink((folder + '/' + name).constData()) == 0)
+        files::OwnFolderChange change(path);
+        if (::unlinkat(folder, name.constData(), 0) == 0)
             change.removed(name);
     }
 }
 
 } // namespace
 
-TemporaryOutput::TemporaryOutput(const QByteArray& outputPath) : m_outputPath(outputPath) {}
+TemporaryOutput::TemporaryOutput(const QByteArray& outputPath)
+    : m_folderPath(folderOf(outputPath)), m_outputName(nameOf(outputPath))
+{
+    if (!outputPath.contains('/'))
+        m_folderPath = ".";
+}
 
 TemporaryOutput::~TemporaryOutput()
 {
@@ -120,24 +161,27 @@ TemporaryOutput::~TemporaryOutput()
         g_signal_handlers_disconnect_by_data(m_target.get_target(), this);
     if (!m_committed)
         Discard();
+    if (m_folder >= 0)
+        ::close(m_folder);
 }
 
 OSErr TemporaryOutput::Create()
 {
-    const qsizetype slash = m_outputPath.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : m_outputPath.left(slash + 1);
-    QByteArray pattern = folder + (folder.endsWith('/') ? "" : "/") + kPrefix +
-                         QByteArray::number(qint64(::getpid())) + "-XXXXXX";
-    ClearLeftoversOnce(folderOf(pattern));
+    // Everything from here on is relative to the folder's descriptor, so
+    // that a destination deeper than any path works as a shallow one.
+    m_folder = files::OpenFolder(m_folderPath, O_PATH);
+    if (m_folder < 0)
+        return StatusFromFileError(errno);
+    ClearLeftoversOnce(m_folder, m_folderPath);
     // Through the folder index, so that a batch writing into a large folder
     // does not make every later name look-up read the whole folder again.
-    files::OwnFolderChange change(folderOf(pattern));
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    files::OwnFolderChange change(m_folderPath);
+    const QByteArray prefix = kPrefix + QByteArray::number(qint64(::getpid())) + '-';
+    const int fd = CreateUniqueAt(m_folder, prefix, &m_temporaryName);
     if (fd < 0)
         return StatusFromFileError(errno);
-    change.added(nameOf(pattern));
+    change.added(m_temporaryName);
     m_fd = fd;
-    m_temporaryPath = pattern;
 
     VipsTargetCustom* custom = vips_target_custom_new();
     g_signal_connect(custom, "write", G_CALLBACK(OnWrite), this);
@@ -175,10 +219,10 @@ OSErr TemporaryOutput::Commit(UInt64* size)
     m_fd = -1;
     if (::close(fd) != 0)
         return StatusFromFileError(errno);
-    files::OwnFolderChange change(folderOf(m_temporaryPath));
-    if (::rename(m_temporaryPath.constData(), m_outputPath.constData()) != 0)
+    files::OwnFolderChange change(m_folderPath);
+    if (::renameat(m_folder, m_temporaryName.constData(), m_folder, m_outputName.constData()) != 0)
         return StatusFromFileError(errno);
-    change.removed(nameOf(m_temporaryPath));
+    change.removed(m_temporaryName);
     m_committed = true;
     if (size)
         *size = UInt64(info.st_size);
@@ -191,10 +235,10 @@ void TemporaryOutput::Discard()
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_temporaryPath.isEmpty()) {
-        files::OwnFolderChange change(folderOf(m_temporaryPath));
-        if (::unlink(m_temporaryPath.constData()) == 0)
-            change.removed(nameOf(m_temporaryPath));
+    if (!m_temporaryName.isEmpty()) {
+        files::OwnFolderChange change(m_folderPath);
+        if (::unlinkat(m_folder, m_temporaryName.constData(), 0) == 0)
+            change.removed(m_temporaryName);
     }
 }
 

@@ -155,4 +155,42 @@ TEST_F(DeepTree, FilesThereAreWrittenReadListedRenamedAndRemoved)
     EXPECT_TRUE(ListDeepFolder(dir.path(), levels(kLevels - 1)).empty());
 }
 
+// An alias to a folder deeper than any path resolves to it, and still does
+// after the folder was renamed in its parent.
+TEST_F(DeepTree, AliasesResolveAtAnyDepthAlsoAfterARename)
+{
+    ASSERT_NO_FATAL_FAILURE(makeChain());
+    AliasHandle alias = nullptr;
+    ASSERT_EQ(FSNewAlias(nullptr, &bottom, &alias), noErr);
+    const QByteArray bytes(*alias, qsizetype(GetHandleSize(alias)));
+    DisposeHandle(alias);
+
+    FSRef resolved;
+    Boolean changed = true;
+    ASSERT_EQ(FSResolveAliasBytes(bytes, &resolved, &changed), noErr);
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(FSCompareFSRefs(&resolved, &bottom), noErr);
+    EXPECT_EQ(PathFor(resolved), bottomPath);
+
+    const std::vector<UniChar> units = UnitsOf("Renamed bottom");
+    FSRef renamed;
+    ASSERT_EQ(FSRenameUnicode(&bottom, units.size(), units.data(), kTextEncodingUnknown, &renamed),
+              noErr);
+    ASSERT_EQ(FSResolveAliasBytes(bytes, &resolved, &changed), noErr);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(PathFor(resolved), bottomPath.left(bottomPath.lastIndexOf('/')) + "/Renamed bottom");
+
+    // Cut short or with a byte flipped anywhere, the record gives an error
+    // or a folder of the tree, never a crash.
+    for (qsizetype cut = 0; cut < bytes.size(); cut += 97)
+        EXPECT_NE(FSResolveAliasBytes(bytes.left(cut), &resolved, nullptr), noErr) << cut;
+    for (qsizetype at = 0; at < bytes.size(); at += 13) {
+        QByteArray flipped = bytes;
+        flipped[at] = char(flipped[at] ^ 0x41);
+        if (FSResolveAliasBytes(flipped, &resolved, nullptr) == noErr) {
+            EXPECT_TRUE(PathFor(resolved).startsWith(dir.path())) << at;
+        }
+    }
+}
+
 } // namespace

@@ -54,6 +54,9 @@ private:
     int m_fd = -1;
     std::string m_loader;
     bool m_readsSource = false;
+    // The file's path is too long for ImageMagick's policy check, which
+    // resolves every file name it is given: its loader gets the bytes.
+    bool m_beyondPaths = false;
     const LoaderRule* m_rule = nullptr;
 };
 

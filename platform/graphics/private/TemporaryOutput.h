@@ -52,8 +52,12 @@ private:
     static int OnEnd(VipsTargetCustom*, void* self);
     void Discard();
 
-    QByteArray m_outputPath;
-    QByteArray m_temporaryPath;
+    // The output's folder, as given and as an open descriptor (O_PATH), and
+    // the names in it: every call on the files works relative to m_folder.
+    QByteArray m_folderPath;
+    QByteArray m_outputName;
+    QByteArray m_temporaryName;
+    int m_folder = -1;
     int m_fd = -1;
     int m_writeError = 0;
     bool m_committed = false;
