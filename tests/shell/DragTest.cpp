@@ -113,6 +113,38 @@ TEST_F(Drag, WhatIsNotAnExistingItemIsRefused)
     }
 }
 
+TEST_F(Drag, TrackingAnswersEachMessageWithItsStatus)
+{
+    testsupport::WriteFile(source / "file.txt", "x");
+    std::unique_ptr<QMimeData> file(mimeOf({fileUrl(source / "file.txt")}));
+    std::unique_ptr<QMimeData> text(mimeOf({}, QStringLiteral("some text")));
+    struct Case {
+        const char* what;
+        QMimeData* mime;
+        DragTrackingMessage message;
+        OSErr expected;
+    } cases[] = {
+        {"file entering", file.get(), kDragTrackingEnterHandler, noErr},
+        {"text entering", text.get(), kDragTrackingEnterHandler, dragNotAcceptedErr},
+        {"entering the window", file.get(), kDragTrackingEnterWindow, noErr},
+        {"moving in the window", file.get(), kDragTrackingInWindow, paramErr},
+        {"leaving the window", file.get(), kDragTrackingLeaveWindow, noErr},
+        {"leaving the handler", file.get(), kDragTrackingLeaveHandler, noErr},
+        {"unknown message", file.get(), DragTrackingMessage(9), paramErr},
+    };
+    for (const Case& c : cases) {
+        DragRef drag = platform::NewDragFor(c.mime, gWindow);
+        EXPECT_EQ(DragTracker(c.message, gWindow, nullptr, drag), c.expected) << c.what;
+        platform::DisposeDrag(drag);
+    }
+    // A refused drag is not highlighted when it enters the window.
+    DragRef drag = platform::NewDragFor(text.get(), gWindow);
+    DragTracker(kDragTrackingEnterHandler, gWindow, nullptr, drag);
+    DragTracker(kDragTrackingEnterWindow, gWindow, nullptr, drag);
+    EXPECT_FALSE(hilited());
+    platform::DisposeDrag(drag);
+}
+
 TEST_F(Drag, ADropIsOneEventWithItsItemsInDragOrder)
 {
     chooserAnswer.clear(); // the batch is cancelled: the list stays to look at

@@ -78,6 +78,25 @@ TEST_F(PreferencesWindow, PopupListsTheCatalogueOnceAndSelectsTheStoredExtension
     EXPECT_EQ(GetControlMaximum(gExtensionPopupButton), gNumberExporters);
 }
 
+TEST_F(PreferencesWindow, OpeningItAgainReadsTheStoreAgain)
+{
+    WriteSetting(kQuitWhenDoneSetting, true);
+    WriteSetting(kCopyToSetting, false);
+    open();
+    const WindowRef first = gPreferencesWindow;
+    ASSERT_TRUE(button(gQuitWhenDoneCheckbox)->isChecked());
+    // Changed behind the window's back, as another program would.
+    WriteSetting(kQuitWhenDoneSetting, false);
+    WriteSetting(kCopyToSetting, true);
+    static_cast<QLabel*>(gMessage)->setText(QStringLiteral("File: something"));
+    open();
+    EXPECT_EQ(gPreferencesWindow, first);
+    EXPECT_FALSE(button(gQuitWhenDoneCheckbox)->isChecked());
+    EXPECT_TRUE(button(gCopyToCheckbox)->isChecked());
+    EXPECT_TRUE(gChooseCopyToLocationButton->isEnabled());
+    EXPECT_EQ(static_cast<QLabel*>(gMessage)->text(), QString::fromLatin1(kIdleText));
+}
+
 TEST_F(PreferencesWindow, EachControlStoresItsSettingAtOnce)
 {
     WriteSetting(kQuitWhenDoneSetting, QVariant());

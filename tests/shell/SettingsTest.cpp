@@ -57,6 +57,25 @@ TEST_F(Settings, ValuesOfAnotherKindCountAsAbsent)
     }
 }
 
+TEST_F(Settings, AChangeMadeByAnotherProgramIsSeenAtTheNextRead)
+{
+    // The preferences pane runs as a program of its own and writes the same
+    // file; the running application reads the new values at the next batch.
+    WriteSetting(kQuitWhenDoneSetting, true);
+    WriteSetting(kCopyToSetting, false);
+    ASSERT_TRUE(QuitWhenDone());
+    ASSERT_FALSE(CopyTo());
+    ASSERT_TRUE(testsupport::WriteFile(config / "com.quorvane.Tessaly.plist",
+                                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                       "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                                       "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                                       "<plist version=\"1.0\"><dict>"
+                                       "<key>QuitWhenDone</key><false/><key>CopyTo</key><true/>"
+                                       "</dict></plist>\n"));
+    EXPECT_FALSE(QuitWhenDone());
+    EXPECT_TRUE(CopyTo());
+}
+
 TEST_F(Settings, CopyToLocationResolvesOnlyAnAliasOfAnExistingFolder)
 {
     const QByteArray folder = source / "copies";
