@@ -26,46 +26,42 @@ FSSpec SpecOf(const QByteArray& path)
     return spec;
 }
 
-struct DamagedName {
-    const char* what;
-    unsigned char length; // the name's length byte
-    QByteArray name;      // the bytes after it
-};
-
-class DamagedSpec : public ::testing::TestWithParam<DamagedName>
-{
-};
-
 // The length byte of a file specification's name beyond the 63 bytes the
 // field holds made the coercion read past the descriptor's data; a NUL in
 // the name cut the path short, so "item.txt\0junk" named "item.txt".
-TEST_P(DamagedSpec, CoercesToNothing)
+TEST(DamagedSpec, CoercesToNothing)
 {
+    struct Case {
+        const char* what;
+        unsigned char length; // the name's length byte
+        QByteArray name;      // the bytes after it
+    };
+    const Case cases[] = {
+        {"length past the field", 0x70, "item.txt"},
+        {"largest length", 0xFF, "item.txt"},
+        {"length of the whole field", 64, "item.txt"},
+        {"NUL inside", 13, QByteArray("item.txt\0junk", 13)},
+    };
     TempFolder dir;
     ASSERT_TRUE(WriteFile(dir / "item.txt", "x"));
-    FSSpec spec = SpecOf(dir / "item.txt");
-    std::memset(spec.name, 0, sizeof spec.name);
-    spec.name[0] = GetParam().length;
-    std::memcpy(spec.name + 1, GetParam().name.constData(), size_t(GetParam().name.size()));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FSSpec spec = SpecOf(dir / "item.txt");
+        std::memset(spec.name, 0, sizeof spec.name);
+        spec.name[0] = c.length;
+        std::memcpy(spec.name + 1, c.name.constData(), size_t(c.name.size()));
 
-    Desc source;
-    ASSERT_EQ(AECreateDesc(typeFSS, &spec, sizeof spec, &source.d), noErr);
-    for (DescType to : {typeFSRef, typeAlias, typeFileURL}) {
-        Desc result;
-        EXPECT_EQ(AECoerceDesc(&source.d, to, &result.d), bdNamErr) << GetParam().what;
-        EXPECT_EQ(result.d.dataHandle, nullptr);
+        Desc source;
+        ASSERT_EQ(AECreateDesc(typeFSS, &spec, sizeof spec, &source.d), noErr);
+        for (DescType to : {typeFSRef, typeAlias, typeFileURL}) {
+            Desc result;
+            EXPECT_EQ(AECoerceDesc(&source.d, to, &result.d), bdNamErr);
+            EXPECT_EQ(result.d.dataHandle, nullptr);
+        }
+        FSRef ref;
+        EXPECT_EQ(FSpMakeFSRef(&spec, &ref), bdNamErr);
     }
-    FSRef ref;
-    EXPECT_EQ(FSpMakeFSRef(&spec, &ref), bdNamErr);
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, DamagedSpec,
-                         ::testing::Values(DamagedName{"length past the field", 0x70, "item.txt"},
-                                           DamagedName{"largest length", 0xFF, "item.txt"},
-                                           DamagedName{"length of the whole field", 64, "item.txt"},
-                                           DamagedName{"NUL inside", 13,
-                                                       QByteArray("item.txt\0junk", 13)}),
-                         [](const auto& info) { return std::to_string(info.index); });
 
 TEST(DamagedSpec, LongestNameStillResolves)
 {
