@@ -121,6 +121,12 @@ void ExportTo(OSType type, GraphicsImportComponent importer, const QByteArray& f
         Fail("an export left something behind");
 }
 
+// Descriptors this process holds open.
+qsizetype OpenDescriptors()
+{
+    return NamesIn("/proc/self/fd").size();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -141,20 +147,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return ExportTypes();
     }();
 
+    const qsizetype descriptorsBefore = OpenDescriptors();
     WriteWhole(source, data, size);
     const FSSpec sourceSpec = SpecFor(source);
     GraphicsImportComponent importer = nullptr;
-    if (GetGraphicsImporterForFile(&sourceSpec, &importer) != noErr)
-        return 0;
-    const long long pixels = HeaderPixels(source);
-    if (pixels >= 0 && pixels <= kMaxFuzzedPixels) {
-        const bool withSlowTypes = Hash(data, size) % kSlowTypeShare == 0;
-        for (const OSType type : types) {
-            if (withSlowTypes || !IsSlow(type))
-                ExportTo(type, importer, folder);
+    if (GetGraphicsImporterForFile(&sourceSpec, &importer) == noErr) {
+        const long long pixels = HeaderPixels(source);
+        if (pixels >= 0 && pixels <= kMaxFuzzedPixels) {
+            const bool withSlowTypes = Hash(data, size) % kSlowTypeShare == 0;
+            for (const OSType type : types) {
+                if (withSlowTypes || !IsSlow(type))
+                    ExportTo(type, importer, folder);
+            }
         }
+        CloseComponent(importer);
     }
-    CloseComponent(importer);
+    if (OpenDescriptors() != descriptorsBefore)
+        Fail("a descriptor was left open");
     if (ReadWhole(source) != QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)))
         Fail("the source changed");
     return 0;

@@ -66,6 +66,28 @@ QByteArray Saved(vips::VImage picture, const char* suffix)
     return bytes;
 }
 
+// An uncompressed true-colour Targa, which libvips cannot write: the
+// 18-byte header, then blue, green, red from the top row down.
+QByteArray Targa(int width, int height)
+{
+    QByteArray bytes(18, '\0');
+    bytes[2] = 2; // uncompressed true colour
+    bytes[12] = char(width);
+    bytes[13] = char(width >> 8);
+    bytes[14] = char(height);
+    bytes[15] = char(height >> 8);
+    bytes[16] = 24;   // bits a pixel
+    bytes[17] = 0x20; // rows stored top first
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            bytes.append(char(x * 40));
+            bytes.append(char(y * 40));
+            bytes.append(char(200));
+        }
+    }
+    return bytes;
+}
+
 void MakePictures()
 {
     Put("picture", "rgb.png", Saved(Ramp(16, 12, 3, VIPS_FORMAT_UCHAR), ".png"));
@@ -92,6 +114,7 @@ void MakePictures()
     Put("picture", "animated.gif", Saved(frames, ".gif"));
     Put("picture", "animated.webp", Saved(frames, ".webp[Q=50]"));
     Put("picture", "rgb.ppm", Saved(Ramp(4, 4, 3, VIPS_FORMAT_UCHAR), ".ppm"));
+    Put("picture", "rgb.tga", Targa(4, 4));
     // Formats only ImageMagick reads, where the running libvips can write them.
     for (const char* format : {"bmp", "tga", "ico", "pcx", "xpm"}) {
         try {
