@@ -9,7 +9,8 @@
 # SECONDS-PER-TARGET defaults to 600 (CI runs 60). TARGET is picture,
 # property_list, alias or descriptors; all by default. Inputs that widen
 # the coverage collect in build/fuzz/corpus/<target>/, so later runs go on
-# from there; the seeds in fuzz/corpus/ are only read.
+# from there; the seeds in fuzz/corpus/ are only read. To replay an input
+# that failed: build/fuzz/fuzz/fuzz_<target> build/fuzz/artifacts/<file>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
