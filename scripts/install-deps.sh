@@ -13,6 +13,11 @@ packages=(
     dbus desktop-file-utils appstream dpkg-dev
     imagemagick xvfb xauth x11-utils
 )
+# The fuzz targets (scripts/fuzz.sh, which the tests run too) need clang and
+# libFuzzer, and llvm-15 for its symbolizer; "install-deps.sh fuzz" adds them.
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang-15 libfuzzer-15-dev llvm-15)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

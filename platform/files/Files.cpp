@@ -177,6 +177,10 @@ OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef)
 {
     if (!source || !newRef || source->vRefNum != kSpecVolume || source->parID <= 0)
         return paramErr;
+    // A specification may come from bytes held elsewhere (a descriptor): a
+    // length beyond the name field or a NUL inside the name names nothing.
+    if (source->name[0] >= sizeof source->name)
+        return bdNamErr;
     const QByteArray parent = PathForId(UInt32(source->parID));
     if (parent.isEmpty())
         return dirNFErr;
@@ -191,7 +195,7 @@ OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef)
     } else if (name.isEmpty()) {
         path = parent;
     } else {
-        if (name.contains('/') || name == "." || name == "..")
+        if (name.contains('/') || name.contains('\0') || name == "." || name == "..")
             return bdNamErr;
         path = Join(parent, name);
     }

@@ -121,8 +121,9 @@ TEST(SaveDialogFolder, AFolderThatIsGoneCreatesNothing)
 // dialog that never shows cannot hang the test.
 void answerFileDialog(const QString& folder, const QString& fileName, bool* seen)
 {
-    auto* poll = new QTimer;
-    auto* deadline = new QTimer;
+    // Owned by the application, which the test destroys at its end.
+    auto* poll = new QTimer(QCoreApplication::instance());
+    auto* deadline = new QTimer(QCoreApplication::instance());
     deadline->setSingleShot(true);
     QObject::connect(poll, &QTimer::timeout, [=] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
