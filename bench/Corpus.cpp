@@ -1,7 +1,7 @@
 // Generating the corpus and looking at folders.
 #include "Corpus.h"
 
-#include "platform/graphics/TestPictures.h"
+#include "platform/graphics/testing/TestPictures.h"
 
 #include <vips/vips8>
 

@@ -30,16 +30,6 @@ void PrintResult(const QElapsedTimer& timer)
     std::fflush(stdout);
 }
 
-// The saver table's entry for an extension.
-const platform::graphics::SaverEntry* SaverFor(const QByteArray& extension)
-{
-    for (const platform::graphics::SaverEntry* entry : platform::graphics::AvailableSavers()) {
-        if (extension == entry->extension)
-            return entry;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
@@ -70,7 +60,8 @@ int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
 int RunFloorLoop(const QByteArray& sources, const QByteArray& destination,
                  const QByteArray& extension, const QByteArray& extraOptions, bool safeWrites)
 {
-    const platform::graphics::SaverEntry* saver = SaverFor(extension);
+    const platform::graphics::SaverEntry* saver =
+        platform::graphics::FindSaverForExtension(extension.constData());
     if (!saver)
         return 2;
     const std::vector<QByteArray> files = FilesIn(sources);
@@ -82,19 +73,11 @@ int RunFloorLoop(const QByteArray& sources, const QByteArray& destination,
             file.constData(), vips::VImage::option()
                                   ->set("access", VIPS_ACCESS_SEQUENTIAL)
                                   ->set("fail_on", VIPS_FAIL_ON_ERROR));
-        // The same options as the engine's saver table gives this picture.
-        std::string options = saver->options;
-        const auto add = [&options](const std::string& option) {
-            if (!option.empty())
-                options += (options.empty() ? "" : ",") + option;
-        };
-        if (2LL * picture.width() * picture.height() * picture.bands() <=
-            platform::graphics::kWholePictureBufferLimit)
-            add(saver->wholePictureOptions);
-        if (saver->qualityOption)
-            add(std::string(saver->qualityOption) + "=" +
-                std::to_string(platform::graphics::VipsQuality(768)));
-        add(extraOptions.toStdString());
+        // The very options the engine's exporter gives this picture.
+        std::string options = platform::graphics::SaverOptions(
+            *saver, codecHighQuality, {picture.width(), picture.height(), picture.bands()});
+        if (!extraOptions.isEmpty())
+            options += "," + extraOptions.toStdString();
         const QByteArray name = file.mid(file.lastIndexOf('/') + 1);
         const QByteArray output =
             destination + "/" + name.left(name.lastIndexOf('.')) + "." + extension;

@@ -21,6 +21,8 @@ OSErr CFile::FSCreateFile(const CFStringRef& path, FSRef& newRef)
     if (!CFStringGetFileSystemRepresentation(path, text, kPathBufferSize))
         return NameToBytes(path).contains('\0') ? bdNamErr : pathTooLongErr;
     const auto* bytes = reinterpret_cast<const UInt8*>(text);
+    // The path is looked up as names are, ignoring letter case, so an item
+    // that exists by parent and name exists by path too.
     if (OSStatus status = FSPathMakeRef(bytes, &newRef, nullptr); status != fnfErr)
         return OSErr(status); // 0 when the item exists already
 
@@ -28,8 +30,11 @@ OSErr CFile::FSCreateFile(const CFStringRef& path, FSRef& newRef)
     if (slash < 0)
         return fnfErr;
     const QString name = path.mid(slash + 1);
-    // A path whose only "/" comes first names an item in the root folder.
-    const QByteArray parentPath = slash == 0 ? QByteArray("/") : NameToBytes(path.left(slash));
+    // The folder the path leads through: the "/" after it makes a last link
+    // to a folder lead there, as it does in any path. A path whose only "/"
+    // comes first names an item in the root folder.
+    const QByteArray parentPath =
+        slash == 0 ? QByteArray("/") : NameToBytes(path.left(slash)) + '/';
     FSRef parent;
     if (OSStatus status =
             FSPathMakeRef(reinterpret_cast<const UInt8*>(parentPath.constData()), &parent, nullptr);

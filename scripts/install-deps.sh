@@ -4,8 +4,11 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev qt6-tools-dev
+    qt6-base-dev qt6-tools-dev libqt6opengl6-dev
+    desktop-file-utils
     libvips-dev zlib1g-dev
+    # libvips reads BMP, Targa, ICO, PCX, PSD and XPM through ImageMagick's library.
+    libmagickcore-6.q16-6
     libgtest-dev libgmock-dev googletest
     dbus desktop-file-utils appstream dpkg-dev
     imagemagick xvfb xauth x11-utils

@@ -39,9 +39,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
     QApplication::setDesktopFileName(kApplicationID);
-    // Items for an instance that already runs go to it, as one drop.
-    if (!line.items.isEmpty() &&
-        platform::ForwardToRunningInstance(kApplicationID, UrisOfItems(line.items)))
+    // Items for an instance that already runs go to it, as one drop; without
+    // items, that instance comes to the front instead of a second window.
+    if (platform::ForwardToRunningInstance(kApplicationID, UrisOfItems(line.items)))
         return 0;
     if (OSStatus err = StartApplication(); err != noErr)
         return int(err);

@@ -124,12 +124,11 @@ OSErr coerced(const Item& item, DescType desiredType, AEDesc* result)
     if (OSErr err = AECreateDesc(item.type, item.data.constData(), Size(item.data.size()), &stored);
         err != noErr)
         return err;
-    OSErr err = noErr;
     if (desiredType == typeWildCard || desiredType == item.type) {
         *result = stored;
         return noErr;
     }
-    err = AECoerceDesc(&stored, desiredType, result);
+    const OSErr err = AECoerceDesc(&stored, desiredType, result);
     AEDisposeDesc(&stored);
     return err;
 }

@@ -3,6 +3,7 @@
 #include "platform/files/Attributes.h"
 
 #include "platform/files/Dates.h"
+#include "platform/files/ItemAt.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -50,12 +51,16 @@ void swapFinderInfo(UInt8* bytes, bool folder)
 OSErr ReadAttribute(const QByteArray& path, const char* name, QByteArray* value)
 {
     value->clear();
+    const ItemAt at(path);
+    if (at.error())
+        return platform::StatusFromErrno(at.error());
+    const QByteArray item = at.shortPath();
     for (;;) {
-        const ssize_t size = ::lgetxattr(path.constData(), name, nullptr, 0);
+        const ssize_t size = ::lgetxattr(item.constData(), name, nullptr, 0);
         if (size < 0)
             return meansNoAttribute(errno) ? noErr : platform::StatusFromErrno(errno);
         value->resize(qsizetype(size));
-        const ssize_t read = ::lgetxattr(path.constData(), name, value->data(), size_t(size));
+        const ssize_t read = ::lgetxattr(item.constData(), name, value->data(), size_t(size));
         if (read >= 0) {
             value->resize(qsizetype(read));
             return noErr;
@@ -68,7 +73,11 @@ OSErr ReadAttribute(const QByteArray& path, const char* name, QByteArray* value)
 
 OSErr AttributeSize(const QByteArray& path, const char* name, UInt64* size)
 {
-    const ssize_t n = ::lgetxattr(path.constData(), name, nullptr, 0);
+    *size = 0;
+    const ItemAt at(path);
+    if (at.error())
+        return platform::StatusFromErrno(at.error());
+    const ssize_t n = ::lgetxattr(at.shortPath().constData(), name, nullptr, 0);
     *size = n > 0 ? UInt64(n) : 0;
     if (n < 0 && !meansNoAttribute(errno))
         return platform::StatusFromErrno(errno);
@@ -80,10 +89,13 @@ OSErr WriteAttribute(const QByteArray& path, const struct stat& st, const char* 
 {
     if (!canCarryAttributes(st))
         return errFSOperationNotSupported;
-    const int result = value.isEmpty()
-                           ? ::lremovexattr(path.constData(), name)
-                           : ::lsetxattr(path.constData(), name, value.constData(),
-                                         size_t(value.size()), 0);
+    const ItemAt at(path);
+    if (at.error())
+        return platform::StatusFromErrno(at.error());
+    const QByteArray item = at.shortPath();
+    const int result = value.isEmpty() ? ::lremovexattr(item.constData(), name)
+                                       : ::lsetxattr(item.constData(), name, value.constData(),
+                                                     size_t(value.size()), 0);
     if (result == 0)
         return noErr;
     if (errno == ENODATA)

@@ -3,6 +3,7 @@
 // a creation date set here); also alias files and Finder comments.
 #include "platform/files/Attributes.h"
 #include "platform/files/Dates.h"
+#include "platform/files/ItemAt.h"
 #include "platform/files/RefTable.h"
 
 #include <cerrno>
@@ -24,8 +25,10 @@ OSErr creationDate(const QByteArray& path, const struct stat& st, UTCDateTime* d
     bool present = false;
     if (OSErr err = ReadCreationDate(path, date, &present); err != noErr || present)
         return err;
+    ItemAt at(path);
     struct statx sx;
-    if (::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) == 0 &&
+    if (!at.error() &&
+        ::statx(at.folder(), at.name(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) == 0 &&
         (sx.stx_mask & STATX_BTIME))
         *date = dateOf({time_t(sx.stx_btime.tv_sec), long(sx.stx_btime.tv_nsec)});
     else
@@ -108,7 +111,10 @@ OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
             times[0] = platform::TimespecFromUTCDateTime(catalogInfo->accessDate);
         if (whichInfo & kFSCatInfoContentMod)
             times[1] = platform::TimespecFromUTCDateTime(catalogInfo->contentModDate);
-        if (::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        ItemAt at(path);
+        if (at.error())
+            return platform::StatusFromErrno(at.error());
+        if (::utimensat(at.folder(), at.name(), times, AT_SYMLINK_NOFOLLOW) != 0)
             return platform::StatusFromErrno(errno);
     }
     if (whichInfo & kFinderInfoBits) {
@@ -152,8 +158,10 @@ OSErr FSIsAliasFile(const FSRef* fileRef, Boolean* aliasFileFlag, Boolean* folde
         return noErr;
     *aliasFileFlag = true;
     // A link whose target is missing is still an alias file, of nothing.
+    ItemAt at(path);
     struct stat target;
-    *folderFlag = ::stat(path.constData(), &target) == 0 && S_ISDIR(target.st_mode);
+    *folderFlag = !at.error() && ::fstatat(at.folder(), at.name(), &target, 0) == 0 &&
+                  S_ISDIR(target.st_mode);
     return noErr;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/files/Files.h"
 
 #include "platform/files/FolderIndex.h"
+#include "platform/files/ItemAt.h"
 #include "platform/files/RefTable.h"
 #include "platform/text/TextEncoding.h"
 
@@ -36,6 +37,24 @@ void platform::files::MakeSpec(const QByteArray& path, FSSpec* spec)
 
 namespace {
 
+// Whether every UTF-16 unit of name stands for something a file name can
+// hold: a character, or a lone surrogate standing for a byte that is not
+// UTF-8 (U+DC80-U+DCFF). Any other lone surrogate stands for nothing.
+bool isNameText(QStringView name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t unit = name[i].unicode();
+        if (QChar::isHighSurrogate(unit)) {
+            if (i + 1 == name.size() || !QChar::isLowSurrogate(name[i + 1].unicode()))
+                return false;
+            ++i;
+        } else if (QChar::isLowSurrogate(unit) && (unit < 0xDC80 || unit > 0xDCFF)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The name as bytes for the file system; bdNamErr for names that cannot be one.
 OSErr nameBytes(UniCharCount length, const UniChar* name, QByteArray* bytes)
 {
@@ -44,6 +63,8 @@ OSErr nameBytes(UniCharCount length, const UniChar* name, QByteArray* bytes)
     if (length > 255)
         return errFSNameTooLong;
     const QStringView view(reinterpret_cast<const char16_t*>(name), qsizetype(length));
+    if (!isNameText(view))
+        return bdNamErr;
     *bytes = NameToBytes(view);
     if (bytes->contains('/') || bytes->contains('\0') || *bytes == "." || *bytes == "..")
         return bdNamErr;
@@ -122,16 +143,6 @@ OSErr StatusFromErrno(int error)
     }
 }
 
-OSErr PathOfRef(const FSRef& ref, QByteArray* path) { return ResolveRef(ref, path, nullptr); }
-
-OSErr RefFromPath(const QByteArray& path, FSRef* ref)
-{
-    const QByteArray normal = NormalisePath(path);
-    if (normal.isEmpty())
-        return fnfErr;
-    return MakeRef(normal, ref);
-}
-
 } // namespace platform
 
 OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* info,
@@ -187,34 +198,6 @@ OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef)
     return MakeRef(path, newRef);
 }
 
-OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize)
-{
-    if (!ref || !path || maxPathSize == 0)
-        return paramErr;
-    QByteArray p;
-    if (OSErr err = ResolveRef(*ref, &p, nullptr); err != noErr)
-        return err;
-    if (UInt32(p.size()) + 1 > maxPathSize)
-        return pathTooLongErr;
-    std::memcpy(path, p.constData(), size_t(p.size()) + 1);
-    return noErr;
-}
-
-OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory)
-{
-    if (!path || !*path || !ref)
-        return paramErr;
-    const QByteArray normal = NormalisePath(QByteArray(reinterpret_cast<const char*>(path)));
-    if (normal.isEmpty())
-        return fnfErr;
-    struct stat st;
-    if (OSErr err = MakeRef(normal, ref, &st); err != noErr)
-        return err;
-    if (isDirectory)
-        *isDirectory = S_ISDIR(st.st_mode);
-    return noErr;
-}
-
 OSErr FSCompareFSRefs(const FSRef* ref1, const FSRef* ref2)
 {
     if (!ref1 || !ref2)
@@ -237,15 +220,8 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const 
     QByteArray bytes;
     if (OSErr err = folderAndName(parentRef, nameLength, name, &folder, &bytes); err != noErr)
         return err;
-    const QByteArray exact = Join(folder, bytes);
-    struct stat st;
-    if (::lstat(exact.constData(), &st) == 0) {
-        if (newRef)
-            EncodeRef(InternPath(exact), st, newRef);
-        return noErr;
-    }
-    if (errno != ENOENT)
-        return platform::StatusFromErrno(errno);
+    if (OSErr err = MakeRef(Join(folder, bytes), newRef); err != fnfErr)
+        return err;
     QByteArray actual;
     if (OSErr err = FindNameIgnoringCase(folder, bytes, &actual); err != noErr)
         return err;
@@ -255,23 +231,32 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const 
 
 namespace {
 
-// Makes a new item named name in the folder parentRef with make(path), which
-// answers -1 with errno set when it made nothing; records the new name in the
-// folder's index and gives the new item's path and status.
+// Makes a new item named name in the folder parentRef with make(folder,
+// name), an *at() call that answers -1 with errno set when it made nothing;
+// records the new name in the folder's index and gives the new item's path
+// and reference. A name that an item holds in other letter case is taken,
+// as look-ups see it.
 template <typename Make>
 OSErr createItem(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name, Make make,
-                 QByteArray* path, struct stat* st)
+                 QByteArray* path, FSRef* newRef)
 {
     QByteArray folder;
     QByteArray bytes;
     if (OSErr err = folderAndName(parentRef, nameLength, name, &folder, &bytes); err != noErr)
         return err;
+    QByteArray holder;
+    if (FindNameIgnoringCase(folder, bytes, &holder) == noErr)
+        return dupFNErr;
     *path = Join(folder, bytes);
+    ItemAt at(*path);
+    if (at.error())
+        return platform::StatusFromErrno(at.error());
     OwnFolderChange change(folder);
-    if (make(*path) != 0)
+    if (make(at.folder(), at.name()) != 0)
         return platform::StatusFromErrno(errno);
     change.added(bytes);
-    return ::lstat(path->constData(), st) == 0 ? noErr : platform::StatusFromErrno(errno);
+    FSRef made;
+    return MakeRefAt(at.folder(), at.name(), *path, newRef ? newRef : &made, nullptr);
 }
 
 } // namespace
@@ -280,22 +265,19 @@ OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const
                           FSCatalogInfoBitmap, const FSCatalogInfo*, FSRef* newRef, FSSpec* newSpec)
 {
     QByteArray path;
-    struct stat st;
     const OSErr err = createItem(
         parentRef, nameLength, name,
-        [](const QByteArray& p) {
-            const int fd =
-                ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        [](int folder, const char* itemName) {
+            const int fd = ::openat(folder, itemName,
+                                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
             if (fd < 0)
                 return -1;
             ::close(fd);
             return 0;
         },
-        &path, &st);
+        &path, newRef);
     if (err != noErr)
         return err;
-    if (newRef)
-        EncodeRef(InternPath(path), st, newRef);
     if (newSpec)
         MakeSpec(path, newSpec);
     return noErr;
@@ -306,15 +288,12 @@ OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
                                FSRef* newRef, FSSpec* newSpec, UInt32* newDirID)
 {
     QByteArray path;
-    struct stat st;
     const OSErr err = createItem(
         parentRef, nameLength, name,
-        [](const QByteArray& p) { return ::mkdir(p.constData(), 0777); },
-        &path, &st);
+        [](int folder, const char* itemName) { return ::mkdirat(folder, itemName, 0777); },
+        &path, newRef);
     if (err != noErr)
         return err;
-    if (newRef)
-        EncodeRef(InternPath(path), st, newRef);
     if (newSpec)
         MakeSpec(path, newSpec);
     if (newDirID)
@@ -343,9 +322,12 @@ OSErr FSRenameUnicode(const FSRef* ref, UniCharCount nameLength, const UniChar* 
         if (FindNameIgnoringCase(folder, bytes, &holder) == noErr && holder != oldName)
             return dupFNErr;
         const QByteArray target = Join(folder, bytes);
+        ItemAt from(path);
+        ItemAt to(target);
+        if (from.error() || to.error())
+            return platform::StatusFromErrno(from.error() ? from.error() : to.error());
         OwnFolderChange change(folder);
-        if (::renameat2(AT_FDCWD, path.constData(), AT_FDCWD, target.constData(),
-                        RENAME_NOREPLACE) != 0)
+        if (::renameat2(from.folder(), from.name(), to.folder(), to.name(), RENAME_NOREPLACE) != 0)
             return platform::StatusFromErrno(errno);
         change.removed(oldName);
         change.added(bytes);
@@ -362,9 +344,11 @@ OSErr FSDeleteObject(const FSRef* ref)
         return err;
     if (path == "/")
         return fBsyErr;
+    ItemAt at(path);
+    if (at.error())
+        return platform::StatusFromErrno(at.error());
     OwnFolderChange change(ParentOf(path));
-    const int result = S_ISDIR(st.st_mode) ? ::rmdir(path.constData()) : ::unlink(path.constData());
-    if (result != 0)
+    if (::unlinkat(at.folder(), at.name(), S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0) != 0)
         return platform::StatusFromErrno(errno);
     change.removed(LastComponent(path));
     return noErr;

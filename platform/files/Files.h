@@ -2,10 +2,20 @@
 // specifications, catalogue information, flat folder iterators, creation and
 // aliases, with the platform's status codes.
 //
-// A file reference names one existing item by device and inode plus an entry
-// in a process-wide table of paths; it is 80 bytes, copied by value, and
-// becomes invalid (-43) when the item at that path is no longer the same one.
-// Symbolic links are items of their own and are never followed by these calls.
+// A file reference names one existing item by an entry in a process-wide
+// table of paths and by the item's identity: device and inode, and where the
+// file system offers them the item's file handle (name_to_handle_at; on ext4,
+// xfs and btrfs it holds the inode's generation) and its birth time. It is 80
+// bytes, copied by value, and becomes invalid (-43) when the item at that
+// path is no longer the same one, also when a new item was given the old
+// one's inode number. On a file system that offers neither handles nor birth
+// times (ramfs, many FUSE file systems) only device and inode are compared:
+// there a reference can still reach a file created in its item's place that
+// the file system gave the same inode number.
+//
+// Paths of any length work: items are reached through open folders, so the
+// depth of a tree is limited only by the file system. Symbolic links are
+// items of their own and are never followed by these calls.
 #pragma once
 
 #include "platform/MacTypes.h"
@@ -121,6 +131,10 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalo
 OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef);
 // The item's path as bytes, terminated ("/" separators; UTF-8 where the names are).
 OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize);
+// The item a path names. Where no item has a component's exact name, the
+// one whose name differs only in letter case is taken, as look-ups by name
+// do. A last link is not followed, unless a "/" follows it: then, as in any
+// path, it leads to its folder (dirNFErr when it leads to something else).
 OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
 // Whether two references name the same item: noErr when they do, diffRefErr not.
 OSErr FSCompareFSRefs(const FSRef* ref1, const FSRef* ref2);
@@ -142,14 +156,18 @@ OSErr FSIsAliasFile(const FSRef* fileRef, Boolean* aliasFileFlag, Boolean* folde
 
 // --- names and creation -------------------------------------------------------
 
-// Looks a name up in a folder, ignoring letter case (and Unicode normal form).
-// -43 when no item has the name; -50 for a name over 255 units or one holding
-// "/" or NUL; -120 when the parent is not a folder.
+// Looks a name up in a folder, ignoring letter case (and Unicode normal form);
+// of names that differ only so, the exact one, else the first in name order.
+// -43 (fnfErr) when no item has the name; -37 (bdNamErr) for a name that no
+// item can have: empty, "." or "..", holding "/" or NUL, or holding a lone
+// surrogate other than U+DC80-U+DCFF (those stand for bytes that are not
+// UTF-8); -1410 (errFSNameTooLong) for a name over 255 UTF-16 units or 255
+// bytes; -120 (dirNFErr) when the parent is not a folder. Every call below
+// that takes a name refuses names with the same statuses.
 OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
                          TextEncoding textEncodingHint, FSRef* newRef);
-// Creates an empty file, claiming the name atomically: -48 when the exact
-// name exists. A name some item holds in other letter case is not checked
-// here; callers look names up first.
+// Creates an empty file, claiming the name atomically: -48 when an item holds
+// the name, in any letter case, as look-ups see names.
 OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
                           FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo,
                           FSRef* newRef, FSSpec* newSpec);
@@ -168,9 +186,11 @@ OSErr FSDeleteObject(const FSRef* ref);
 
 OSErr FSOpenIterator(const FSRef* container, FSIteratorFlags flags, FSIterator* iterator);
 OSErr FSCloseIterator(FSIterator iterator);
-// Gives at most one item per call in the file system's own order (larger
-// maximums are served one item at a time too). The last item may come with
-// errFSNoMoreItems; a call after it gives 0 items and errFSNoMoreItems.
+// Gives at most one item per call in name order: by the name folded as
+// look-ups fold it, byte by byte, then by the name's own bytes (Iterator.cpp
+// tells the details). Larger maximums are served one item at a time too. The
+// last item may come with errFSNoMoreItems; a call after it gives 0 items
+// and errFSNoMoreItems.
 OSErr FSGetCatalogInfoBulk(FSIterator iterator, ItemCount maximumObjects, ItemCount* actualObjects,
                            Boolean* containerChanged, FSCatalogInfoBitmap whichInfo,
                            FSCatalogInfo* catalogInfos, FSRef* refs, FSSpec* specs,
@@ -200,7 +220,7 @@ OSErr StatusFromErrno(int error);
 // The path bytes of the item a reference names, after checking that it still
 // is the same item; the status says why not.
 OSErr PathOfRef(const FSRef& ref, QByteArray* path);
-// A reference to the item at path (not following a final symbolic link).
+// A reference to the item at path, looked up as FSPathMakeRef does.
 OSErr RefFromPath(const QByteArray& path, FSRef* ref);
 // The item's Finder comment (the freedesktop user.xdg.comment attribute);
 // empty when it has none. Setting an empty comment removes it.

@@ -2,14 +2,18 @@
 #include "platform/files/FolderIndex.h"
 
 #include "platform/files/Files.h"
+#include "platform/files/ItemAt.h"
 #include "platform/text/TextEncoding.h"
 
 #include <QHash>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <list>
 #include <mutex>
+#include <utility>
 
 namespace platform::files {
 
@@ -32,17 +36,71 @@ struct Stamp {
 
 bool stampOf(const QByteArray& folder, Stamp* stamp)
 {
+    ItemAt at(folder);
     struct stat st;
-    if (::stat(folder.constData(), &st) != 0)
+    if (at.error()) {
+        errno = at.error();
+        return false;
+    }
+    if (::fstatat(at.folder(), at.name(), &st, 0) != 0)
         return false;
     *stamp = {st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, st.st_size};
     return true;
 }
 
+// A folder's names by their folded form. Another program may have made
+// names that differ only in letter case; all of them are kept, so that one
+// stays found when another goes. The first in name order (its bytes) is the
+// one a look-up gives.
+struct Names {
+    QHash<QByteArray, QByteArray> first;      // folded -> the first name
+    QHash<QByteArray, QByteArrayList> others; // folded -> the rest, rare
+
+    void add(const QByteArray& key, const QByteArray& name)
+    {
+        auto it = first.find(key);
+        if (it == first.end()) {
+            first.insert(key, name);
+            return;
+        }
+        if (*it == name)
+            return;
+        QByteArrayList& rest = others[key];
+        if (rest.contains(name))
+            return;
+        if (name < *it)
+            rest.append(std::exchange(*it, name));
+        else
+            rest.append(name);
+    }
+
+    void remove(const QByteArray& key, const QByteArray& name)
+    {
+        auto it = first.find(key);
+        if (it == first.end())
+            return;
+        auto rest = others.find(key);
+        if (*it != name) {
+            if (rest != others.end() && rest->removeOne(name) && rest->isEmpty())
+                others.erase(rest);
+            return;
+        }
+        if (rest == others.end()) {
+            first.erase(it);
+            return;
+        }
+        auto next = std::min_element(rest->begin(), rest->end());
+        *it = *next;
+        rest->erase(next);
+        if (rest->isEmpty())
+            others.erase(rest);
+    }
+};
+
 struct Index {
     QByteArray folder;
     Stamp stamp;
-    QHash<QByteArray, QByteArray> names; // folded -> actual
+    Names names;
 };
 
 constexpr size_t kCachedFolders = 8;
@@ -73,22 +131,25 @@ Index* findIndex(const QByteArray& folder)
     return nullptr;
 }
 
-OSErr scan(const QByteArray& folder, QHash<QByteArray, QByteArray>* names)
+OSErr scan(const QByteArray& folder, Names* names)
 {
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
-        return StatusFromErrno(errno);
+    const int fd = OpenFolder(folder, O_RDONLY);
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!dir) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return StatusFromErrno(error);
+    }
     struct stat st;
     if (::fstat(dirfd(dir), &st) == 0 && st.st_size > 0)
-        names->reserve(qsizetype(st.st_size / 32)); // a guess at the entry count
+        names->first.reserve(qsizetype(st.st_size / 32)); // a guess at the entry count
     errno = 0;
     while (dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..")
             continue;
-        const QByteArray key = FoldedName(name);
-        if (!names->contains(key)) // of two names that differ only in case, keep the first
-            names->insert(key, name);
+        names->add(FoldedName(name), name);
     }
     const int error = errno;
     ::closedir(dir);
@@ -140,7 +201,7 @@ OSErr FindNameIgnoringCase(const QByteArray& folder, const QByteArray& nameBytes
     std::lock_guard guard(lockOfIndexes());
     Index* index = findIndex(folder);
     if (!index || !(index->stamp == now)) {
-        QHash<QByteArray, QByteArray> names;
+        Names names;
         if (OSErr err = scan(folder, &names); err != noErr)
             return err;
         if (!index) {
@@ -152,8 +213,8 @@ OSErr FindNameIgnoringCase(const QByteArray& folder, const QByteArray& nameBytes
         index->stamp = now;
         index->names = std::move(names);
     }
-    auto it = index->names.constFind(FoldedName(nameBytes));
-    if (it == index->names.cend())
+    auto it = index->names.first.constFind(FoldedName(nameBytes));
+    if (it == index->names.first.cend())
         return fnfErr;
     *actualName = *it;
     return noErr;
@@ -190,8 +251,8 @@ void OwnFolderChange::added(const QByteArray& name)
     if (!m_indexWasCurrent)
         return;
     std::lock_guard guard(lockOfIndexes());
-    if (Index* index = findIndex(m_folder); index && !index->names.contains(FoldedName(name)))
-        index->names.insert(FoldedName(name), name);
+    if (Index* index = findIndex(m_folder))
+        index->names.add(FoldedName(name), name);
 }
 
 void OwnFolderChange::removed(const QByteArray& name)
@@ -199,13 +260,8 @@ void OwnFolderChange::removed(const QByteArray& name)
     if (!m_indexWasCurrent)
         return;
     std::lock_guard guard(lockOfIndexes());
-    if (Index* index = findIndex(m_folder)) {
-        auto it = index->names.find(FoldedName(name));
-        if (it != index->names.end() && *it == name)
-            index->names.erase(it);
-        else if (it != index->names.end())
-            index->stamp = Stamp{}; // a twin may still hold the key: rescan next time
-    }
+    if (Index* index = findIndex(m_folder))
+        index->names.remove(FoldedName(name), name);
 }
 
 } // namespace platform::files

@@ -3,6 +3,7 @@
 #include "platform/files/Forks.h"
 
 #include "platform/files/Files.h"
+#include "platform/files/ItemAt.h"
 #include "platform/files/RefTable.h"
 
 #include <cerrno>
@@ -62,11 +63,11 @@ OSErr lookUp(SInt16 refNum, OpenFork* fork)
     return noErr;
 }
 
-int openRetrying(const char* path, int flags)
+int openRetrying(int folder, const char* name, int flags)
 {
     int fd;
     do {
-        fd = ::open(path, flags);
+        fd = ::openat(folder, name, flags);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -121,24 +122,26 @@ OSErr FSOpenFork(const FSRef* ref, UniCharCount forkNameLength, const UniChar*, 
     // No following of links and no waiting on a FIFO put there meanwhile;
     // the descriptor must lead to the very item the reference names.
     const int common = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+    const platform::files::ItemAt at(path);
+    if (at.error())
+        return platform::StatusFromErrno(at.error());
     int fd = -1;
     bool readable = permissions != fsWrPerm;
     bool writable = permissions != fsRdPerm;
     if (permissions == fsCurPerm) {
-        fd = openRetrying(path.constData(), O_RDWR | common);
+        fd = openRetrying(at.folder(), at.name(), O_RDWR | common);
         if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
             writable = false;
-            fd = openRetrying(path.constData(), O_RDONLY | common);
+            fd = openRetrying(at.folder(), at.name(), O_RDONLY | common);
         }
     } else {
         const int mode = !writable ? O_RDONLY : !readable ? O_WRONLY : O_RDWR;
-        fd = openRetrying(path.constData(), mode | common);
+        fd = openRetrying(at.folder(), at.name(), mode | common);
     }
     if (fd < 0)
         return errno == ELOOP || errno == ENOTDIR ? fnfErr : platform::StatusFromErrno(errno);
     struct stat opened;
-    if (::fstat(fd, &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino ||
-        !S_ISREG(opened.st_mode)) {
+    if (!platform::files::IsItemOfRef(*ref, fd, &opened) || !S_ISREG(opened.st_mode)) {
         ::close(fd);
         return fnfErr;
     }
@@ -239,7 +242,8 @@ OSErr FSOpenDataForkPath(const QByteArray& path, bool write, SInt16* refNum)
     if (!refNum || path.isEmpty())
         return paramErr;
     *refNum = 0;
-    const int fd = openRetrying(path.constData(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    const int fd =
+        openRetrying(AT_FDCWD, path.constData(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOTDIR ? fnfErr : platform::StatusFromErrno(errno);
     return addFork(OpenFork{fd, true, write}, refNum);

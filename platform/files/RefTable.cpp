@@ -1,16 +1,24 @@
-// The table of interned paths behind file references. Entries are never
-// removed: a reference stays decodable for the life of the process and its
-// device and inode tell whether the path still names the same item.
+// The table of interned paths behind file references, and the identity of
+// items that references carry. Entries are never removed: a reference stays
+// decodable for the life of the process and its item's identity tells
+// whether the path still names the same item.
 #include "platform/files/RefTable.h"
 
+#include "platform/files/ItemAt.h"
+
+#include <QCryptographicHash>
 #include <QHash>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <shared_mutex>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
@@ -59,10 +67,84 @@ QByteArray PathForId(UInt32 id)
     return id < t.paths.size() ? t.paths[id] : QByteArray();
 }
 
-void EncodeRef(UInt32 pathId, const struct stat& st, FSRef* ref)
+OSErr IdentifyAt(int folder, const char* name, struct stat* st, ItemIdentity* identity)
+{
+    const int empty = *name ? 0 : AT_EMPTY_PATH;
+    struct statx sx;
+    if (::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | empty,
+                STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return StatusFromErrno(errno);
+    struct stat s{};
+    s.st_dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    s.st_ino = ino_t(sx.stx_ino);
+    s.st_mode = mode_t(sx.stx_mode);
+    s.st_nlink = nlink_t(sx.stx_nlink);
+    s.st_uid = uid_t(sx.stx_uid);
+    s.st_gid = gid_t(sx.stx_gid);
+    s.st_rdev = makedev(sx.stx_rdev_major, sx.stx_rdev_minor);
+    s.st_size = off_t(sx.stx_size);
+    s.st_blksize = blksize_t(sx.stx_blksize);
+    s.st_blocks = blkcnt_t(sx.stx_blocks);
+    s.st_atim = {time_t(sx.stx_atime.tv_sec), long(sx.stx_atime.tv_nsec)};
+    s.st_mtim = {time_t(sx.stx_mtime.tv_sec), long(sx.stx_mtime.tv_nsec)};
+    s.st_ctim = {time_t(sx.stx_ctime.tv_sec), long(sx.stx_ctime.tv_nsec)};
+    if (st)
+        *st = s;
+    if (!identity)
+        return noErr;
+
+    ItemIdentity id{};
+    id.device = UInt64(s.st_dev);
+    id.inode = UInt64(s.st_ino);
+    id.mode = UInt32(s.st_mode);
+    if (sx.stx_mask & STATX_BTIME) {
+        id.checks |= kIdentityBirthTime;
+        id.birthSeconds = SInt64(sx.stx_btime.tv_sec);
+        id.birthNanoseconds = sx.stx_btime.tv_nsec;
+    }
+    alignas(file_handle) unsigned char storage[sizeof(file_handle) + MAX_HANDLE_SZ];
+    auto* handle = reinterpret_cast<file_handle*>(storage);
+    handle->handle_bytes = MAX_HANDLE_SZ;
+    int mountId = 0;
+    if (::name_to_handle_at(folder, name, handle, &mountId, empty) == 0) {
+        id.checks |= kIdentityHandle;
+        id.handleType = handle->handle_type;
+        id.handleLength = handle->handle_bytes;
+        if (handle->handle_bytes <= sizeof id.handle) {
+            std::memcpy(id.handle, handle->f_handle, handle->handle_bytes);
+        } else {
+            const QByteArray digest = QCryptographicHash::hash(
+                QByteArrayView(handle->f_handle, qsizetype(handle->handle_bytes)),
+                QCryptographicHash::Sha1);
+            std::memcpy(id.handle, digest.constData(),
+                        std::min(sizeof id.handle, size_t(digest.size())));
+        }
+    } else if (errno == ENOENT || errno == ENOTDIR) {
+        return fnfErr; // gone between the two calls
+    }
+    // Any other failure: the file system gives no handles (EOPNOTSUPP).
+    *identity = id;
+    return noErr;
+}
+
+bool SameItem(const ItemIdentity& a, const ItemIdentity& b)
+{
+    if (a.device != b.device || a.inode != b.inode || a.checks != b.checks)
+        return false;
+    if ((a.checks & kIdentityBirthTime) &&
+        (a.birthSeconds != b.birthSeconds || a.birthNanoseconds != b.birthNanoseconds))
+        return false;
+    if ((a.checks & kIdentityHandle) &&
+        (a.handleType != b.handleType || a.handleLength != b.handleLength ||
+         std::memcmp(a.handle, b.handle, sizeof a.handle) != 0))
+        return false;
+    return true;
+}
+
+void EncodeRef(UInt32 pathId, const ItemIdentity& identity, FSRef* ref)
 {
     std::memset(ref, 0, sizeof(FSRef));
-    RefData data{kRefMagic, pathId, UInt64(st.st_dev), UInt64(st.st_ino), UInt32(st.st_mode)};
+    RefData data{kRefMagic, pathId, identity};
     std::memcpy(ref->hidden, &data, sizeof data);
 }
 
@@ -75,10 +157,14 @@ OSErr ResolveRef(const FSRef& ref, QByteArray* path, struct stat* st)
     QByteArray p = PathForId(data.pathId);
     if (p.isEmpty())
         return paramErr;
+    ItemAt at(p);
+    if (at.error())
+        return at.error() == ENOENT || at.error() == ENOTDIR ? fnfErr : StatusFromErrno(at.error());
     struct stat s;
-    if (::lstat(p.constData(), &s) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? fnfErr : StatusFromErrno(errno);
-    if (UInt64(s.st_dev) != data.device || UInt64(s.st_ino) != data.inode)
+    ItemIdentity now;
+    if (OSErr err = IdentifyAt(at.folder(), at.name(), &s, &now); err != noErr)
+        return err == dirNFErr ? fnfErr : err;
+    if (!SameItem(now, data.item))
         return fnfErr; // the item that was named is gone; another has its place
     if (path)
         *path = std::move(p);
@@ -87,16 +173,30 @@ OSErr ResolveRef(const FSRef& ref, QByteArray* path, struct stat* st)
     return noErr;
 }
 
+bool IsItemOfRef(const FSRef& ref, int fd, struct stat* st)
+{
+    RefData data;
+    std::memcpy(&data, ref.hidden, sizeof data);
+    ItemIdentity opened;
+    return IdentifyAt(fd, "", st, &opened) == noErr && SameItem(opened, data.item);
+}
+
+OSErr MakeRefAt(int folder, const char* name, const QByteArray& path, FSRef* ref, struct stat* st)
+{
+    ItemIdentity identity;
+    if (OSErr err = IdentifyAt(folder, name, st, ref ? &identity : nullptr); err != noErr)
+        return err;
+    if (ref)
+        EncodeRef(InternPath(path), identity, ref);
+    return noErr;
+}
+
 OSErr MakeRef(const QByteArray& path, FSRef* ref, struct stat* st)
 {
-    struct stat s;
-    if (::lstat(path.constData(), &s) != 0)
-        return StatusFromErrno(errno);
-    if (ref)
-        EncodeRef(InternPath(path), s, ref);
-    if (st)
-        *st = s;
-    return noErr;
+    ItemAt at(path);
+    if (at.error())
+        return StatusFromErrno(at.error());
+    return MakeRefAt(at.folder(), at.name(), path, ref, st);
 }
 
 QByteArray ParentOf(const QByteArray& path)

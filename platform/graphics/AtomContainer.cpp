@@ -1,7 +1,7 @@
 // Atom containers: a flat list of atoms, each knowing its parent. An atom
 // is its position in the list counted from 1, so 0 stays free for the
 // container itself.
-#include "platform/graphics/AtomContainer.h"
+#include "AtomContainer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,7 +20,8 @@ struct OpaqueQTAtomContainer {
     bool HoldsParent(QTAtom atom) const { return atom == kParentAtomIsContainer || Holds(atom); }
 };
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
 QTAtomContainer NewAtomContainer()
 {

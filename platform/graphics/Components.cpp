@@ -2,8 +2,8 @@
 // caller set up, checked on every call, with the work done by the path-based
 // core (GraphicsCore.h). An instance is used by one thread at a time; the
 // list of live instances is shared and locked.
-#include "platform/graphics/AtomContainer.h"
-#include "platform/graphics/GraphicsCore.h"
+#include "AtomContainer.h"
+#include "platform/graphics/PictureFiles.h"
 #include "platform/graphics/SaverTable.h"
 
 #include <QtEndian>
@@ -19,7 +19,8 @@ struct OpaqueComponentInstance {
     CodecQ quality = codecNormalQuality;
 };
 
-namespace {
+namespace
+{
 
 std::mutex gInstancesLock;
 std::unordered_set<ComponentInstance> gInstances;

@@ -53,7 +53,8 @@ ComponentResult GraphicsExportSetCompressionQuality(GraphicsExportComponent ci, 
 // Writes the picture into a temporary file beside the output file and renames
 // it over the output only when complete; on failure the temporary file is
 // removed and the output file is left as it was.
-ComponentResult GraphicsExportDoExport(GraphicsExportComponent ci, unsigned long* actualSizeWritten);
+ComponentResult GraphicsExportDoExport(GraphicsExportComponent ci,
+                                       unsigned long* actualSizeWritten);
 
 // --- the export type list ------------------------------------------------------------
 

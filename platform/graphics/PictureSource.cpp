@@ -1,7 +1,7 @@
 // Opening source pictures and choosing their loader.
-#include "platform/graphics/PictureSource.h"
+#include "PictureSource.h"
 
-#include "platform/graphics/VipsSupport.h"
+#include "VipsSupport.h"
 
 #include <vips/vips8>
 
@@ -14,7 +14,8 @@
 #include <mutex>
 #include <set>
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
 // A loader this program accepts, named by its libvips nickname without the
 // "_source"/"_buffer" ending.
@@ -26,16 +27,17 @@ struct LoaderRule {
     bool fallback;
 };
 
-namespace {
+namespace
+{
 
 // Left out on purpose: csvload and matrixload (text read as numbers),
 // vipsload and rawload (libvips' working format, raw memory), pdfload
 // (documents), analyzeload, fitsload, matload and openslideload (scientific
 // and slide data).
 constexpr LoaderRule kLoaders[] = {
-    {"jpegload", false, false},  {"pngload", false, false},    {"webpload", true, false},
-    {"tiffload", false, false},  {"gifload", true, false},     {"heifload", false, false},
-    {"jxlload", false, false},   {"jp2kload", false, false},   {"ppmload", false, false},
+    {"jpegload", false, false},  {"pngload", false, false},     {"webpload", true, false},
+    {"tiffload", false, false},  {"gifload", true, false},      {"heifload", false, false},
+    {"jxlload", false, false},   {"jp2kload", false, false},    {"ppmload", false, false},
     {"radload", false, false},   {"openexrload", false, false}, {"svgload", false, false},
     {"magickload", false, true},
 };
@@ -90,10 +92,14 @@ const std::set<std::string>& DedicatedSuffixes()
 // only half-read what a strict loader rejected (a truncated TIFF, say).
 bool FormatHasDedicatedLoader(const vips::VImage& picture)
 {
+    // libvips keeps the name as a reference-counted string, which
+    // vips_image_get_string reads as well as a plain one.
     const char* format = nullptr;
-    if (vips_image_get_typeof(picture.get_image(), "magick-format") != G_TYPE_STRING ||
-        vips_image_get_string(picture.get_image(), "magick-format", &format) != 0 || !format)
+    if (!vips_image_get_typeof(picture.get_image(), "magick-format") ||
+        vips_image_get_string(picture.get_image(), "magick-format", &format) != 0 || !format) {
+        vips_error_clear();
         return true; // a format it does not name cannot be checked
+    }
     std::string suffix = ".";
     for (const char* c = format; *c; ++c)
         suffix += char(g_ascii_tolower(*c));
@@ -176,8 +182,9 @@ OSErr PictureSource::Load(PixelAccess access, Pages pages, vips::VImage* picture
         const std::string fileName = DescriptorPath(m_fd);
 
         vips::VOption* options = vips::VImage::option();
-        options->set("access", access == PixelAccess::Sequential ? VIPS_ACCESS_SEQUENTIAL
-                                                                 : VIPS_ACCESS_RANDOM)
+        options
+            ->set("access",
+                  access == PixelAccess::Sequential ? VIPS_ACCESS_SEQUENTIAL : VIPS_ACCESS_RANDOM)
             ->set("fail_on", VIPS_FAIL_ON_ERROR)
             ->set("out", picture);
         if (pages == Pages::All && m_rule->animated)

@@ -1,18 +1,21 @@
 // The saver table and the part of it the running libvips can write.
 #include "platform/graphics/SaverTable.h"
 
-#include "platform/graphics/VipsSupport.h"
+#include "VipsSupport.h"
 
 #include <vips/vips8>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
-namespace {
+namespace
+{
 
 // Commonest first, JPEG first. Each four-character code is the one the old
 // graphics exporters used for the format where they had one ('JPEG', 'PNGf',
@@ -44,26 +47,80 @@ namespace {
 //   TIFF reader, unlike deflate.
 // - GIF and PPM: quality does not apply.
 constexpr SaverEntry kSavers[] = {
-    {FOUR_CHAR_CODE("JPEG"), "JPEG image", "jpg", "image/jpeg", "jpegsave_target", "",
-     "optimize_coding=true", "Q", nullptr, false, false, false},
-    {FOUR_CHAR_CODE("PNGf"), "PNG image", "png", "image/png", "pngsave_target",
-     "compression=4,filter=all", "", nullptr, nullptr, true, false, false},
-    {FOUR_CHAR_CODE("WEBP"), "WebP image", "webp", "image/webp", "webpsave_target", "", "",
-     "Q", "lossless", true, true, false},
-    {FOUR_CHAR_CODE("TIFF"), "TIFF image", "tif", "image/tiff", "tiffsave_target",
-     "compression=lzw,predictor=horizontal", "", nullptr, nullptr, true, false, false},
-    {FOUR_CHAR_CODE("GIFf"), "GIF image", "gif", "image/gif", "gifsave_target", "", "", nullptr,
-     nullptr, true, true, false},
-    {FOUR_CHAR_CODE("heic"), "HEIF image", "heic", "image/heic", "heifsave_target",
-     "compression=hevc", "", "Q", "lossless", true, false, true},
-    {FOUR_CHAR_CODE("avif"), "AVIF image", "avif", "image/avif", "heifsave_target",
-     "compression=av1", "", "Q", "lossless", true, false, true},
-    {FOUR_CHAR_CODE("jxl "), "JPEG XL image", "jxl", "image/jxl", "jxlsave_target", "", "", "Q",
-     "lossless", true, false, false},
-    {FOUR_CHAR_CODE("jp2 "), "JPEG 2000 image", "jp2", "image/jp2", "jp2ksave_target", "", "",
-     "Q", "lossless", true, false, false},
-    {FOUR_CHAR_CODE("PPM "), "Portable pixmap", "ppm", "image/x-portable-pixmap",
-     "ppmsave_target", "format=ppm", "", nullptr, nullptr, false, false, false},
+    {.exportType = FOUR_CHAR_CODE("JPEG"),
+     .description = "JPEG image",
+     .extension = "jpg",
+     .mimeType = "image/jpeg",
+     .saver = "jpegsave_target",
+     .wholePictureOptions = "optimize_coding=true",
+     .qualityOption = "Q",
+     .keepsTransparency = false},
+    {.exportType = FOUR_CHAR_CODE("PNGf"),
+     .description = "PNG image",
+     .extension = "png",
+     .mimeType = "image/png",
+     .saver = "pngsave_target",
+     .options = "compression=4,filter=all"},
+    {.exportType = FOUR_CHAR_CODE("WEBP"),
+     .description = "WebP image",
+     .extension = "webp",
+     .mimeType = "image/webp",
+     .saver = "webpsave_target",
+     .qualityOption = "Q",
+     .losslessOption = "lossless",
+     .animated = true,
+     .decodeFirst = true},
+    {.exportType = FOUR_CHAR_CODE("TIFF"),
+     .description = "TIFF image",
+     .extension = "tif",
+     .mimeType = "image/tiff",
+     .saver = "tiffsave_target",
+     .options = "compression=lzw,predictor=horizontal"},
+    {.exportType = FOUR_CHAR_CODE("GIFf"),
+     .description = "GIF image",
+     .extension = "gif",
+     .mimeType = "image/gif",
+     .saver = "gifsave_target",
+     .animated = true},
+    {.exportType = FOUR_CHAR_CODE("heic"),
+     .description = "HEIF image",
+     .extension = "heic",
+     .mimeType = "image/heic",
+     .saver = "heifsave_target",
+     .options = "compression=hevc",
+     .qualityOption = "Q",
+     .losslessOption = "lossless",
+     .probeEncoder = true},
+    {.exportType = FOUR_CHAR_CODE("avif"),
+     .description = "AVIF image",
+     .extension = "avif",
+     .mimeType = "image/avif",
+     .saver = "heifsave_target",
+     .options = "compression=av1",
+     .qualityOption = "Q",
+     .losslessOption = "lossless",
+     .probeEncoder = true},
+    {.exportType = FOUR_CHAR_CODE("jxl "),
+     .description = "JPEG XL image",
+     .extension = "jxl",
+     .mimeType = "image/jxl",
+     .saver = "jxlsave_target",
+     .qualityOption = "Q",
+     .losslessOption = "lossless"},
+    {.exportType = FOUR_CHAR_CODE("jp2 "),
+     .description = "JPEG 2000 image",
+     .extension = "jp2",
+     .mimeType = "image/jp2",
+     .saver = "jp2ksave_target",
+     .qualityOption = "Q",
+     .losslessOption = "lossless"},
+    {.exportType = FOUR_CHAR_CODE("PPM "),
+     .description = "Portable pixmap",
+     .extension = "ppm",
+     .mimeType = "image/x-portable-pixmap",
+     .saver = "ppmsave_target",
+     .options = "format=ppm",
+     .keepsTransparency = false},
 };
 
 // Writes a small picture into memory with the entry's saver: the encoder
@@ -73,8 +130,9 @@ bool EncoderWorks(const SaverEntry& entry)
     try {
         vips::VImage picture = vips::VImage::black(16, 16, vips::VImage::option()->set("bands", 3));
         vips::VTarget target = vips::VTarget::new_to_memory();
+        const std::string options = SaverOptions(entry, codecHighQuality, {16, 16, 3});
         vips::VImage::call_option_string(
-            entry.saver, entry.options,
+            entry.saver, options.c_str(),
             vips::VImage::option()->set("in", picture)->set("target", target));
         return true;
     } catch (const vips::VError&) {
@@ -122,10 +180,42 @@ const SaverEntry* FindSaver(OSType exportType)
     return nullptr;
 }
 
+const SaverEntry* FindSaverForExtension(const char* extension)
+{
+    for (const SaverEntry* entry : AvailableSavers()) {
+        if (extension && std::strcmp(entry->extension, extension) == 0)
+            return entry;
+    }
+    return nullptr;
+}
+
 int VipsQuality(CodecQ quality)
 {
     const long scaled = std::lround(double(quality) * 100.0 / 1024.0);
     return int(std::clamp(scaled, 1L, 100L));
+}
+
+std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureShape& shape)
+{
+    std::string options;
+    const auto add = [&options](const std::string& option) {
+        if (option.empty())
+            return;
+        if (!options.empty())
+            options += ',';
+        options += option;
+    };
+    add(saver.options);
+    if (2LL * shape.width * shape.height * shape.bands <= kWholePictureBufferLimit)
+        add(saver.wholePictureOptions);
+    if (quality >= codecLosslessQuality && saver.losslessOption)
+        add(std::string(saver.losslessOption) + "=true");
+    else if (saver.qualityOption)
+        add(std::string(saver.qualityOption) + '=' + std::to_string(VipsQuality(quality)));
+    // EXIF, ICC profile and XMP travel with the picture wherever the format
+    // holds them (libvips keeps them unless told to strip).
+    add("strip=false");
+    return options;
 }
 
 } // namespace platform::graphics

@@ -1,14 +1,18 @@
 // The one table of savers: every export type this program can offer, in the
 // order users see them, with the libvips saver that writes it and the
 // options it writes with. Everything format-specific about writing lives in
-// this table; the export code only reads it.
+// this table and in SaverOptions; the export code, the tests and the
+// benchmark only read them. The table speaks libvips' names as plain text,
+// so code outside platform/ may read it without libvips' headers.
 #pragma once
 
 #include "platform/graphics/Graphics.h"
 
 #include <span>
+#include <string>
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
 struct SaverEntry {
     OSType exportType;
@@ -18,21 +22,27 @@ struct SaverEntry {
     // A libvips saver writing to a VipsTarget, so that no file name is ever
     // parsed for options.
     const char* saver;
-    // libvips option text given to every save.
-    const char* options;
+    // The format's own settings, in libvips' option text, given to every save.
+    const char* options = "";
     // Options under which the encoder holds the whole picture in memory;
     // given only to pictures within kWholePictureBufferLimit.
-    const char* wholePictureOptions;
+    const char* wholePictureOptions = "";
     // The saver's 1..100 quality option ("Q"), or null when quality does not
     // apply (lossless formats).
-    const char* qualityOption;
+    const char* qualityOption = nullptr;
     // Set for codecLosslessQuality, or null when the format has no lossless mode.
-    const char* losslessOption;
-    bool keepsTransparency; // otherwise alpha is flattened onto white
-    bool animated;          // holds several frames: animations are kept
+    const char* losslessOption = nullptr;
+    bool keepsTransparency = true; // otherwise alpha is flattened onto white
+    bool animated = false;         // holds several frames: animations are kept
     // The saver exists whenever its library does, its encoder only when a
     // plug-in is installed: try a tiny picture before offering it.
-    bool probeEncoder;
+    bool probeEncoder = false;
+    // libvips 8.14's saver keeps its input alive when the input fails in the
+    // middle of a save (a truncated source), and with it the source's
+    // descriptor and buffers. Such savers get the picture decoded first, so
+    // a bad source fails before the saver starts. The saver holds the whole
+    // picture in memory anyway, so this costs time, not peak memory.
+    bool decodeFirst = false;
 };
 
 // An encoder's whole-picture buffer (about two bytes per sample) may take
@@ -45,8 +55,24 @@ std::span<const SaverEntry> AllSavers();
 std::span<const SaverEntry* const> AvailableSavers();
 // The available entry for exportType, or null.
 const SaverEntry* FindSaver(OSType exportType);
+// The available entry whose extension is extension (lower case), or null.
+const SaverEntry* FindSaverForExtension(const char* extension);
 
 // The quality level on libvips' 1..100 scale: 768 (codecHighQuality) is 75.
 int VipsQuality(CodecQ quality);
+
+// What the saver is given besides the picture: width × height × bands
+// decides whether the whole-picture options fit.
+struct PictureShape {
+    long long width = 0;
+    long long height = 0;
+    int bands = 0;
+};
+
+// The one place a save's options are made, as libvips option text: the
+// format's own settings, those of the whole picture when it fits the
+// budget, the quality mapped onto the saver's scale or its lossless mode,
+// and metadata kept.
+std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureShape& shape);
 
 } // namespace platform::graphics

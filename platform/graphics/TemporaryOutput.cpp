@@ -1,21 +1,32 @@
 // Writing an export beside its output file and putting it in place.
-#include "platform/graphics/TemporaryOutput.h"
+#include "TemporaryOutput.h"
 
+#include "VipsSupport.h"
 #include "platform/files/FolderIndex.h"
-#include "platform/graphics/VipsSupport.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
-namespace {
+namespace
+{
 
 // The permissions a new file gets from this process: 0666 less the umask.
 // umask() can only be read by changing it, which other threads would see,
@@ -37,7 +48,67 @@ QByteArray folderOf(const QByteArray& path)
     return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
-QByteArray nameOf(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
+QByteArray nameOf(const QByteArray& path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+constexpr char kPrefix[] = ".tessaly-";
+
+// The owner's process id when name is a temporary export file's
+// (".tessaly-<pid>-" and six characters of mkstemp's), else 0.
+pid_t OwnerOf(const char* name)
+{
+    const size_t prefixLength = sizeof kPrefix - 1;
+    if (std::strncmp(name, kPrefix, prefixLength) != 0)
+        return 0;
+    const char* digits = name + prefixLength;
+    char* end = nullptr;
+    errno = 0;
+    const long pid = std::strtol(digits, &end, 10);
+    if (!std::isdigit(static_cast<unsigned char>(*digits)) || errno || pid <= 0 || *end != '-' ||
+        std::strlen(end + 1) != 6)
+        return 0;
+    return pid_t(pid);
+}
+
+bool IsGone(pid_t pid)
+{
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Removes the temporary files of exporters that died before they could,
+// once per folder and process: later leftovers in the same folder can only
+// come from processes that die while this one runs, and the next run of the
+// program clears them.
+void ClearLeftoversOnce(const QByteArray& folder)
+{
+    static std::mutex lock;
+    static std::set<std::pair<dev_t, ino_t>> cleared;
+    struct stat info;
+    if (::stat(folder.constData(), &info) != 0)
+        return;
+    {
+        std::lock_guard guard(lock);
+        if (!cleared.insert({info.st_dev, info.st_ino}).second)
+            return;
+    }
+    DIR* listing = ::opendir(folder.constData());
+    if (!listing)
+        return;
+    std::vector<QByteArray> leftovers;
+    while (const dirent* entry = ::readdir(listing)) {
+        const pid_t owner = OwnerOf(entry->d_name);
+        if (owner && owner != ::getpid() && IsGone(owner))
+            leftovers.emplace_back(entry->d_name);
+    }
+    ::closedir(listing);
+    for (const QByteArray& name : leftovers) {
+        files::OwnFolderChange change(folder);
+        if (::unlink((folder + '/' + name).constData()) == 0)
+            change.removed(name);
+    }
+}
 
 } // namespace
 
@@ -55,7 +126,9 @@ OSErr TemporaryOutput::Create()
 {
     const qsizetype slash = m_outputPath.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : m_outputPath.left(slash + 1);
-    QByteArray pattern = folder + (folder.endsWith('/') ? "" : "/") + ".tessaly-XXXXXX";
+    QByteArray pattern = folder + (folder.endsWith('/') ? "" : "/") + kPrefix +
+                         QByteArray::number(qint64(::getpid())) + "-XXXXXX";
+    ClearLeftoversOnce(folderOf(pattern));
     // Through the folder index, so that a batch writing into a large folder
     // does not make every later name look-up read the whole folder again.
     files::OwnFolderChange change(folderOf(pattern));

@@ -1,14 +1,16 @@
 // Starting libvips and turning its failures into statuses.
-#include "platform/graphics/VipsSupport.h"
+#include "VipsSupport.h"
 
 #include <vips/vips.h>
 
 #include <cerrno>
 #include <mutex>
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
-namespace {
+namespace
+{
 
 thread_local std::string tLastError;
 
@@ -21,8 +23,9 @@ bool StartVips()
 {
     if (VIPS_INIT("tessaly") != 0)
         return false;
-    g_log_set_handler("VIPS", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
-                                             G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG),
+    g_log_set_handler("VIPS",
+                      GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO |
+                                     G_LOG_LEVEL_DEBUG),
                       DropLogMessage, nullptr);
     // Every file is converted once: caching operations would only keep
     // earlier pictures' memory and file descriptors alive through a batch.

@@ -13,7 +13,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,6 +57,48 @@ bool writeAll(int fd, const QByteArray& bytes)
         left -= written;
     }
     return true;
+}
+
+// The process id in the name of a writer's temporary file for target
+// ("<target>.tmp-<pid>-<8 hex digits>"), or 0 for any other name.
+pid_t temporaryFileOwner(const QByteArray& name, const QByteArray& targetName)
+{
+    const QByteArray prefix = targetName + ".tmp-";
+    if (!name.startsWith(prefix))
+        return 0;
+    const QList<QByteArray> parts = name.mid(prefix.size()).split('-');
+    if (parts.size() != 2 || parts[1].size() != 8)
+        return 0;
+    bool isNumber = false, isHex = false;
+    const qint64 pid = parts[0].toLongLong(&isNumber);
+    parts[1].toUInt(&isHex, 16);
+    if (!isNumber || !isHex || pid <= 0 || parts[0].startsWith('+') || parts[0].startsWith('0'))
+        return 0;
+    return pid_t(pid);
+}
+
+// Removes the temporary files that writers killed before their rename left
+// beside target: those whose process is gone. The caller holds the domain's
+// lock, so no live writer is half-way through one of them either.
+void removeLeftovers(const QString& target)
+{
+    const QByteArray folder = nativePath(QFileInfo(target).path());
+    const QByteArray targetName = nativePath(QFileInfo(target).fileName());
+    DIR* listing = ::opendir(folder.constData());
+    if (!listing)
+        return;
+    QList<QByteArray> leftovers;
+    while (const dirent* entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        const pid_t owner = temporaryFileOwner(name, targetName);
+        if (owner && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH)
+            leftovers.append(name);
+    }
+    ::closedir(listing);
+    for (const QByteArray& name : leftovers) {
+        if (::unlink((folder + '/' + name).constData()) == 0)
+            qCInfo(lcPrefs, "removed %s, left by a writer that died", name.constData());
+    }
 }
 
 // Makes a finished rename survive a crash: the folder's entry must reach the
@@ -200,6 +244,7 @@ bool replaceFileAtomically(const QString& path, const QByteArray& bytes)
 {
     const QString target = writeTarget(path);
     const QString folder = QFileInfo(target).path();
+    removeLeftovers(target);
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {

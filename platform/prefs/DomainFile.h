@@ -62,7 +62,9 @@ bool makeFolder(const QString& folder);
 // Replaces the file at path with bytes: a temporary file in the same folder,
 // flushed to disk, then renamed over it, so readers see the old or the new
 // contents and never a mix. A symbolic link at path is written through and
-// stays a link. The file's permissions are kept.
+// stays a link. The file's permissions are kept. The temporary file is
+// "<target>.tmp-<pid>-<random>"; those of writers that were killed before
+// their rename are removed first. Call it holding the domain's lock.
 bool replaceFileAtomically(const QString& path, const QByteArray& bytes);
 
 } // namespace tessaly::prefs

@@ -44,6 +44,16 @@ bool isUnsignedType(int typeId)
            typeId == QMetaType::ULong || typeId == QMetaType::UShort || typeId == QMetaType::UChar;
 }
 
+// A date as property lists keep it: UTC, whole seconds. Other readers
+// (Python's plistlib among them) refuse a fraction of a second and with it
+// the whole file, so a fraction is dropped (rounded down) wherever a date
+// enters: stored, read or written.
+QDateTime wholeSeconds(const QDateTime& date)
+{
+    const qint64 ms = date.toMSecsSinceEpoch();
+    return QDateTime::fromSecsSinceEpoch(ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000), Qt::UTC);
+}
+
 // The date range that a four-digit ISO 8601 year can write and read back.
 bool isStorableDate(const QDateTime& date)
 {
@@ -80,7 +90,7 @@ std::optional<QVariant> canonical(const QVariant& value, int level)
         const QDateTime date = value.toDateTime();
         if (!isStorableDate(date))
             return std::nullopt;
-        return QVariant(date.toUTC());
+        return QVariant(wholeSeconds(date));
     }
     if (typeId == QMetaType::QStringList || typeId == QMetaType::QVariantList) {
         if (level > kMaxNesting)
@@ -341,10 +351,11 @@ private:
 
     std::optional<QVariant> parseDate(const QString& text)
     {
+        // Fractions of a second, which other writers may put there, are read.
         const QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
         if (!date.isValid())
             return fail(QStringLiteral("bad date \"%1\"").arg(text));
-        return QVariant(date.toUTC());
+        return QVariant(wholeSeconds(date));
     }
 
     QXmlStreamReader m_reader;
@@ -379,12 +390,10 @@ QString realText(double number)
     return QString::number(number, 'g', QLocale::FloatingPointShortest);
 }
 
-// Whole seconds are written the way every property-list reader expects;
-// milliseconds are added only when the date has them.
+// "2024-02-29T13:14:15Z", the form every property-list reader takes.
 QString dateText(const QDateTime& date)
 {
-    const QDateTime utc = date.toUTC();
-    return utc.toString(utc.time().msec() ? Qt::ISODateWithMs : Qt::ISODate);
+    return wholeSeconds(date).toString(Qt::ISODate);
 }
 
 void writeValue(QXmlStreamWriter& writer, const QVariant& value)

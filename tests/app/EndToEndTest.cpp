@@ -3,7 +3,7 @@
 // that hands its items to the instance already running.
 #include "app/engine/ExporterCatalogue.h"
 #include "app/engine/Settings.h"
-#include "platform/graphics/TestPictures.h"
+#include "platform/graphics/testing/TestPictures.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // desktop's own tools see them, and the Debian package that carries them.
 #include "DesktopTestSupport.h"
 
-#include "platform/graphics/TestPictures.h"
+#include "platform/graphics/testing/TestPictures.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 
 #include "platform/files/Files.h"
 #include "platform/graphics/Graphics.h"
-#include "platform/graphics/TestPictures.h"
+#include "platform/graphics/testing/TestPictures.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -6,39 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testsupport;
 
 namespace {
-
-// The files of a tree in the order a depth-first walk over the file
-// system's own listing order meets them, folders not followed through links.
-void expectedOrder(const QByteArray& folder, std::vector<QByteArray>* files)
-{
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
-        return;
-    std::vector<QByteArray> names;
-    while (dirent* e = ::readdir(dir)) {
-        const QByteArray name(e->d_name);
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
-    for (const QByteArray& name : names) {
-        const QByteArray path = folder + '/' + name;
-        struct stat st;
-        if (::lstat(path.constData(), &st) != 0)
-            continue;
-        if (S_ISDIR(st.st_mode))
-            expectedOrder(path, files);
-        else
-            files->push_back(path);
-    }
-}
 
 struct WalkResult {
     OSErr countStatus;
@@ -85,7 +58,7 @@ TEST_F(FolderWalk, EmptyTreesCountNothing)
     }
 }
 
-TEST_F(FolderWalk, CollectsEveryFileDepthFirstInListingOrder)
+TEST_F(FolderWalk, CollectsEveryFileDepthFirstInNameOrder)
 {
     ASSERT_TRUE(WriteFile(dir / "a.png", ""));
     ASSERT_TRUE(WriteFile(dir / "sub/b.png", ""));
@@ -98,9 +71,13 @@ TEST_F(FolderWalk, CollectsEveryFileDepthFirstInListingOrder)
     ASSERT_EQ(::symlink("elsewhere", (dir / "sub/link-to-folder").constData()), 0);
     ASSERT_EQ(::symlink("loop", (dir / "sub/loop").constData()), 0);
 
-    std::vector<QByteArray> expected;
-    expectedOrder(dir.path(), &expected);
-    ASSERT_EQ(expected.size(), 9u); // the links count as files and are not entered
+    // Depth first, each folder's items in name order (letter case ignored);
+    // the links count as files and are not entered.
+    const std::vector<QByteArray> expected = {
+        dir / ".hidden",          dir / "a.png",          dir / "App.app/Contents/Info.plist",
+        dir / "c.png",            dir / "elsewhere/x.png", dir / "sub/b.png",
+        dir / "sub/deeper/d.png", dir / "sub/link-to-folder", dir / "sub/loop",
+    };
 
     const WalkResult r = walk(dir.path());
     EXPECT_EQ(r.countStatus, noErr);
@@ -110,6 +87,38 @@ TEST_F(FolderWalk, CollectsEveryFileDepthFirstInListingOrder)
     EXPECT_EQ(r.collected, expected);
     for (const QByteArray& path : r.collected)
         EXPECT_FALSE(CFile::IsADirectory(RefFor(path))) << path.constData();
+}
+
+// A dropped tree deeper than any path (45 folders of 200-byte names) is
+// walked to its bottom: every file counted and collected, in walk order.
+TEST_F(FolderWalk, ReachesTheBottomOfTreesDeeperThanAnyPath)
+{
+    std::vector<QByteArray> folders;
+    std::vector<QByteArray> expected;
+    QByteArray path = dir.path();
+    for (int level = 0; level < 45; ++level) {
+        if (level % 2 == 0) {
+            ASSERT_TRUE(WriteDeepFile(dir.path(), folders, "file.png", "x"));
+            expected.push_back(path + "/file.png");
+        }
+        const QByteArray name =
+            ("level " + QByteArray::number(level) + ' ').leftJustified(200, 'z');
+        folders.push_back(name);
+        path += '/' + name;
+    }
+    for (const QByteArray& name : {QByteArray("a.png"), QByteArray("b.png"), QByteArray("c.png")}) {
+        ASSERT_TRUE(WriteDeepFile(dir.path(), folders, name, "x"));
+        expected.push_back(path + '/' + name);
+    }
+    ASSERT_EQ(expected.size(), 26u);
+    ASSERT_GT(path.size(), 9000);
+
+    const WalkResult r = walk(dir.path());
+    EXPECT_EQ(r.countStatus, noErr);
+    EXPECT_EQ(r.collectStatus, noErr);
+    EXPECT_EQ(r.counted, 26);
+    EXPECT_EQ(r.met, 26);
+    EXPECT_EQ(r.collected, expected);
 }
 
 TEST_F(FolderWalk, AFileAddedBetweenTheWalksIsCountedButNotWrittenPastTheBlock)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <fcntl.h>
 #include <memory>
 #include <sys/resource.h>
@@ -278,6 +279,8 @@ TEST_P(CreationByPath, MakesOnlyAMissingFileInAnExistingFolder)
     const PathCase& c = GetParam();
     TempFolder dir;
     ASSERT_TRUE(WriteFile(dir / "there.txt", "keep"));
+    ASSERT_TRUE(MakeFolder(dir / "real"));
+    ASSERT_EQ(::symlink("real", (dir / "link").constData()), 0);
     const std::vector<QByteArray> before = ListFolder(dir.path());
     QString path = c.path;
     path.replace("@", QString::fromUtf8(dir.path()));
@@ -296,6 +299,12 @@ const PathCase kPaths[] = {
     {"existing file", "@/there.txt", noErr, "there.txt"},
     {"missing file in an existing folder", "@/new.txt", noErr, "new.txt"},
     {"name that is not UTF-8", QString::fromUtf8("@/caf") + QChar(0xDCE9), noErr, "caf\xe9"},
+    {"existing file in other letter case", "@/THERE.TXT", noErr, "there.txt"},
+    {"through a linked folder", "@/link/new1", noErr, "real/new1"},
+    {"through a linked folder named in other case", "@/LINK/new2", noErr, "real/new2"},
+    {"in a folder named in other letter case", "@/REAL/new3", noErr, "real/new3"},
+    {"the linked folder itself", "@/link", noErr, "link"},
+    {"a lone surrogate in the name", QString::fromUtf16(u"@/\xD800x"), bdNamErr, ""},
     {"no slash at all", "nothing-here.txt", fnfErr, ""},
     {"missing folder", "@/missing/new.txt", fnfErr, ""},
     {"ends in a slash", "@/newdir/", fnfErr, ""},
@@ -305,6 +314,98 @@ const PathCase kPaths[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cases, CreationByPath, ::testing::ValuesIn(kPaths),
                          [](const auto& info) { return std::to_string(info.index); });
+
+// Every way of naming an item decides whether it exists the same way: with
+// data.bin present, "DATA.BIN" names it by parent and name and by path alike.
+TEST(Existence, IsDecidedAlikeByEveryWayOfNamingAnItem)
+{
+    struct Case {
+        const char* what;
+        std::function<OSErr(const QByteArray& dir, FSRef* named)> call;
+        QByteArray contents; // of data.bin afterwards
+    };
+    const Case cases[] = {
+        {"create by parent and name",
+         [](const QByteArray& dir, FSRef* named) {
+             return CFile::FSCreateFile(RefFor(dir), "DATA.BIN", *named);
+         },
+         "original"},
+        {"create by path",
+         [](const QByteArray& dir, FSRef* named) {
+             return CFile::FSCreateFile(QString::fromUtf8(dir) + "/DATA.BIN", *named);
+         },
+         "original"},
+        {"create by path with codes",
+         [](const QByteArray& dir, FSRef* named) {
+             return CFile::FSCreateFile(QString::fromUtf8(dir) + "/Data.Bin", 0, 0, *named);
+         },
+         "original"},
+        {"write by path",
+         [](const QByteArray& dir, FSRef* named) {
+             *named = RefFor(dir + "/data.bin");
+             return CFile::WriteFile((dir + "/DATA.BIN").constData(), "NEW", 3);
+         },
+         "NEWginal"},
+        {"read by path",
+         [](const QByteArray& dir, FSRef* named) {
+             *named = RefFor(dir + "/data.bin");
+             std::unique_ptr<char[]> read(
+                 CFile::ReadFile(QString::fromUtf8(dir) + "/DATA.bin", nullptr));
+             return read && QByteArray(read.get(), 8) == "original" ? noErr : fnfErr;
+         },
+         "original"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder dir;
+        ASSERT_TRUE(WriteFile(dir / "data.bin", "original"));
+        FSRef named{};
+        EXPECT_EQ(c.call(dir.path(), &named), noErr);
+        EXPECT_EQ(PathFor(named), dir / "data.bin");
+        EXPECT_EQ(ListFolder(dir.path()), std::vector<QByteArray>{"data.bin"});
+        EXPECT_EQ(ReadFile(dir / "data.bin"), c.contents);
+    }
+}
+
+TEST(WriteFileByPath, ReachesFilesThroughLinkedFolders)
+{
+    TempFolder dir;
+    ASSERT_TRUE(MakeFolder(dir / "real"));
+    ASSERT_EQ(::symlink("real", (dir / "link").constData()), 0);
+    EXPECT_EQ(CFile::WriteFile((dir / "link/new1-w").constData(), "via link", 8), noErr);
+    EXPECT_EQ(ReadFile(dir / "real/new1-w"), "via link");
+    EXPECT_EQ(CFile::WriteFile((dir / "link/NEW1-W").constData(), "VIA", 3), noErr);
+    EXPECT_EQ(ReadFile(dir / "real/new1-w"), "VIA link");
+    EXPECT_EQ(ListFolder(dir / "real"), std::vector<QByteArray>{"new1-w"});
+}
+
+// A reference to a removed file must not reach the file created in its
+// place, even when that one has the same inode number (ext4 hands it out
+// again nearly every time).
+TEST(StaleReferences, NeitherReadNorWriteTheFileThatReplacedTheirs)
+{
+    TempFolder dir;
+    const QByteArray path = dir / "report.txt";
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_TRUE(WriteFile(path, "first report"));
+        const FSRef old = RefFor(path);
+        ASSERT_EQ(::unlink(path.constData()), 0);
+        ASSERT_TRUE(WriteFile(path, "new report"));
+
+        EXPECT_EQ(CFile::WriteFile(old, "OVERWRITTEN", 11), fnfErr);
+        EXPECT_EQ(std::unique_ptr<char[]>(CFile::ReadFile(old)), nullptr);
+        FSRef parent;
+        EXPECT_FALSE(CFile::FSObjectExists(old, parent));
+        unsigned long long size = 1;
+        EXPECT_EQ(CFile::FSGetDataForkSize(old, size), fnfErr);
+        EXPECT_EQ(size, 0u);
+        EXPECT_EQ(CFile::FSSetType(old, FOUR_CHAR_CODE("TEXT")), fnfErr);
+        EXPECT_EQ(ReadFile(path), "new report");
+        EXPECT_EQ(GetAttribute(path, "user.com.apple.FinderInfo"), "");
+        ASSERT_EQ(::unlink(path.constData()), 0);
+    }
+}
 
 // --- whole data forks ---------------------------------------------------------
 

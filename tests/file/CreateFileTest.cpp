@@ -6,6 +6,8 @@
 
 #include <QRegularExpression>
 
+#include <memory>
+
 using namespace testsupport;
 
 namespace {
@@ -67,6 +69,60 @@ TEST(CreateFile, WithoutMakeUniqueATakenNameIsAnsweredWithTheItem)
     EXPECT_EQ(CFile::FSCreateFile(folder, "taken.PNG", found, false), noErr);
     EXPECT_EQ(PathFor(found), dir / "Taken.png");
     EXPECT_EQ(ListFolder(dir.path()).size(), 1u);
+}
+
+// Of two names that differ only in letter case, the one left after the
+// other went is still found: no third twin is made.
+TEST(CreateFile, ACaseTwinLeftAloneIsStillFound)
+{
+    for (const QByteArray& removed : {QByteArray("Same.txt"), QByteArray("same.txt")}) {
+        SCOPED_TRACE(removed.constData());
+        TempFolder dir;
+        ASSERT_TRUE(WriteFile(dir / "Same.txt", "upper"));
+        ASSERT_TRUE(WriteFile(dir / "same.txt", "lower"));
+        FSRef folder = RefFor(dir.path());
+        FSRef found;
+        ASSERT_TRUE(CFile::FSObjectExists(folder, "SAME.TXT", found));
+        FSRef gone = RefFor(dir / removed);
+        ASSERT_EQ(FSDeleteObject(&gone), noErr);
+
+        FSRef made;
+        EXPECT_EQ(CFile::FSCreateFile(folder, "SAME.TXT", made), noErr);
+        EXPECT_EQ(ListFolder(dir.path()).size(), 1u);
+        EXPECT_EQ(PathFor(made), dir / (removed == "Same.txt" ? "same.txt" : "Same.txt"));
+        EXPECT_EQ(CFile::FSCreateFile(folder, "SAME.TXT", made, true), noErr);
+        EXPECT_EQ(ListFolder(dir.path()).size(), 2u); // a unique name beside it
+    }
+}
+
+// Folders nested far beyond the path limit are created and their files
+// written and read, each step by reference.
+TEST(CreateFile, WorksInTreesDeeperThanAnyPath)
+{
+    TempFolder dir;
+    FSRef folder = RefFor(dir.path());
+    QByteArray path = dir.path();
+    for (int level = 0; level < 45; ++level) {
+        const QString name = QString("Level %1 ").arg(level).leftJustified(200, u'y');
+        SCOPED_TRACE(std::to_string(path.size()) + " bytes of path");
+        FSRef made;
+        ASSERT_EQ(CFile::FSCreateDirectory(folder, name, made), noErr);
+        ASSERT_TRUE(CFile::IsADirectory(made));
+        path += '/' + name.toUtf8();
+        folder = made;
+    }
+    ASSERT_GT(path.size(), 9000);
+    FSRef file;
+    ASSERT_EQ(CFile::FSCreateFile(folder, "deep.txt", file), noErr);
+    EXPECT_EQ(CFile::WriteFile(file, "at the bottom", 13), noErr);
+    std::unique_ptr<char[]> read(CFile::ReadFile(file));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(QByteArray(read.get(), 13), "at the bottom");
+    FSRef again;
+    EXPECT_EQ(CFile::FSCreateFile(folder, "DEEP.TXT", again), noErr);
+    EXPECT_EQ(PathFor(again), path + "/deep.txt");
+    EXPECT_EQ(CFile::FSCreateFile(folder, "deep.txt", again, true), noErr);
+    EXPECT_NE(PathFor(again), path + "/deep.txt");
 }
 
 TEST(CreateFile, FailuresCreateNothing)

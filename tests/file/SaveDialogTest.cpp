@@ -95,6 +95,7 @@ const SaveCase kSaves[] = {
     {"replacing a file", true, "old.txt", true, true, {"full", "old.txt"}},
     {"replacing in other case", true, "OLD.TXT", true, true, {"OLD.TXT", "full"}},
     {"name taken but not replacing", true, "old.txt", false, false, {"full", "old.txt"}},
+    {"taken in other case, not replacing", true, "OLD.txt", false, false, {"full", "old.txt"}},
     {"replacing a folder with contents", true, "full", true, false, {"full", "old.txt"}},
     {"replacing what is not there", true, "ghost", true, false, {"full", "old.txt"}},
     {"empty name", true, "", false, false, {"full", "old.txt"}},

@@ -68,6 +68,42 @@ TEST(Iteration, GivesEveryItemOnceAndTheLastWithNoMoreItems)
     EXPECT_EQ(listing.names, expected);
 }
 
+// Items come in name order: by the name folded as look-ups fold it (letter
+// case and Unicode normal form ignored), compared byte by byte, then by the
+// raw name's bytes; folders sort among the files.
+TEST(Iteration, GivesItemsInNameOrder)
+{
+    const std::vector<QByteArray> expected = {
+        ".hidden",
+        "_x",
+        "A.png",
+        "a.PNG",
+        "a.png",
+        "b.png",
+        "B10.png",
+        "b2.png",
+        "cafe",
+        "Cafe\xcc\x81",     // Café, decomposed
+        "Sub",
+        "Zebra",
+        "\xc3\x89" "clair",  // Éclair
+        "\xc3\xa9t\xc3\xa9.png", // été.png
+        QByteArray("\xff.bin"), // not UTF-8
+    };
+    // Created in an order of their own, so the file system's order is not ours.
+    std::vector<QByteArray> shuffled = expected;
+    std::mt19937 random(7);
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    TempFolder dir;
+    for (const QByteArray& name : shuffled) {
+        if (name == "Sub")
+            ASSERT_TRUE(MakeFolder(dir / name));
+        else
+            ASSERT_TRUE(WriteFile(dir / name, name));
+    }
+    EXPECT_EQ(listAll(dir.path()).names, expected);
+}
+
 TEST(Iteration, EmptyFolderAndNonFolders)
 {
     TempFolder dir;

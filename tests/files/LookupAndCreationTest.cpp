@@ -84,6 +84,12 @@ TEST_F(Lookup, TellsMissingFromBadNames)
         {"slash", "Sub/x", bdNamErr},
         {"dot", ".", bdNamErr},
         {"dot dot", "..", bdNamErr},
+        {"NUL", QString("a") + QChar(0) + "b", bdNamErr},
+        {"lone high surrogate", QString::fromUtf16(u"\xD800x"), bdNamErr},
+        {"lone high surrogate at the end", QString::fromUtf16(u"x\xDBFF"), bdNamErr},
+        {"low surrogate that stands for no byte", QString::fromUtf16(u"\xDC41x"), bdNamErr},
+        {"low surrogate past the bytes", QString::fromUtf16(u"\xDD00x"), bdNamErr},
+        {"surrogates in the wrong order", QString::fromUtf16(u"\xDE00\xD83D"), bdNamErr},
         {"256 units", QString(256, u'a'), errFSNameTooLong},
         {"255 units but 510 bytes", QString(255, QChar(0x00E9)), errFSNameTooLong},
     };
@@ -151,6 +157,99 @@ TEST(Creation, ClaimsNamesAtomicallyAndReportsWhy)
     ASSERT_TRUE(WriteFile(dir / "sub/inner", "x"));
     EXPECT_EQ(FSDeleteObject(&sub), fBsyErr);
     EXPECT_TRUE(Exists(dir / "sub/inner"));
+}
+
+// Names the file manager cannot store are refused by every call that takes
+// one, with the same status a look-up gives.
+TEST(Creation, RefusesNamesThatAreNoFileName)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteFile(dir / "item", "x"));
+    FSRef folder = RefFor(dir.path());
+    FSRef item = RefFor(dir / "item");
+    const QString bad[] = {QString::fromUtf16(u"\xD800x"), QString::fromUtf16(u"\xDC41"),
+                           "a/b", QString("a") + QChar(0)};
+    for (const QString& name : bad) {
+        SCOPED_TRACE(name.toStdString());
+        const std::vector<UniChar> units = UnitsOf(name);
+        FSRef made;
+        EXPECT_EQ(create(folder, name), bdNamErr);
+        EXPECT_EQ(FSCreateDirectoryUnicode(&folder, units.size(), units.data(), kFSCatInfoNone,
+                                           nullptr, &made, nullptr, nullptr),
+                  bdNamErr);
+        EXPECT_EQ(FSRenameUnicode(&item, units.size(), units.data(), kTextEncodingUnknown, &made),
+                  bdNamErr);
+    }
+    EXPECT_EQ(ListFolder(dir.path()), std::vector<QByteArray>{"item"});
+}
+
+// A name some item holds in other letter case is taken, for creation as for
+// renaming and look-up.
+TEST(Creation, RefusesANameTakenInOtherLetterCase)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteFile(dir / "Report.txt", "keep"));
+    ASSERT_TRUE(MakeFolder(dir / "Photos"));
+    FSRef folder = RefFor(dir.path());
+    for (const QString& name : {QString("report.txt"), QString("REPORT.TXT"), QString("photos")}) {
+        SCOPED_TRACE(name.toStdString());
+        const std::vector<UniChar> units = UnitsOf(name);
+        FSRef made;
+        EXPECT_EQ(create(folder, name), dupFNErr);
+        EXPECT_EQ(FSCreateDirectoryUnicode(&folder, units.size(), units.data(), kFSCatInfoNone,
+                                           nullptr, &made, nullptr, nullptr),
+                  dupFNErr);
+    }
+    EXPECT_EQ(ListFolder(dir.path()), (std::vector<QByteArray>{"Photos", "Report.txt"}));
+    EXPECT_EQ(ReadFile(dir / "Report.txt"), "keep");
+}
+
+// Two names that differ only in letter case (made by another program): each
+// stays found while the other comes and goes through the file manager.
+TEST(CaseTwins, TheOtherTwinIsFoundWhenOneGoes)
+{
+    struct Case {
+        const char* what;
+        QByteArray changed;
+        bool rename; // else remove
+        QByteArray remaining;
+    };
+    const Case cases[] = {
+        {"upper twin removed", "Same.txt", false, "same.txt"},
+        {"lower twin removed", "same.txt", false, "Same.txt"},
+        {"upper twin renamed", "Same.txt", true, "same.txt"},
+        {"lower twin renamed", "same.txt", true, "Same.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder dir;
+        ASSERT_TRUE(WriteFile(dir / "Same.txt", "upper"));
+        ASSERT_TRUE(WriteFile(dir / "same.txt", "lower"));
+        FSRef folder = RefFor(dir.path());
+        QByteArray found;
+        ASSERT_EQ(lookUp(folder, "SAME.TXT", &found), noErr);
+        EXPECT_EQ(found, dir / "Same.txt"); // of twins, the first in name order
+
+        FSRef changed = RefFor(dir / c.changed);
+        if (c.rename) {
+            const std::vector<UniChar> units = UnitsOf("other.txt");
+            FSRef renamed;
+            ASSERT_EQ(FSRenameUnicode(&changed, units.size(), units.data(), kTextEncodingUnknown,
+                                      &renamed),
+                      noErr);
+        } else {
+            ASSERT_EQ(FSDeleteObject(&changed), noErr);
+        }
+        ASSERT_EQ(lookUp(folder, "SAME.TXT", &found), noErr);
+        EXPECT_EQ(found, dir / c.remaining);
+        EXPECT_EQ(create(folder, "SAME.TXT"), dupFNErr);
+        EXPECT_EQ(ListFolder(dir.path()).size(), c.rename ? 2u : 1u);
+
+        // The twin that is left goes too: now the name is free.
+        FSRef remaining = RefFor(dir / c.remaining);
+        ASSERT_EQ(FSDeleteObject(&remaining), noErr);
+        EXPECT_EQ(lookUp(folder, "same.txt"), fnfErr);
+    }
 }
 
 TEST(Creation, StaysCorrectInAFolderOfManyItems)

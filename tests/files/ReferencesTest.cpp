@@ -2,11 +2,14 @@
 // round-trips whatever its name, and a reference stops naming an item that
 // has been replaced.
 #include "platform/files/Files.h"
+#include "platform/files/Forks.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,25 +76,95 @@ TEST_P(NameRoundTrip, ReferenceSpecificationPathAndNameAgree)
 INSTANTIATE_TEST_SUITE_P(Names, NameRoundTrip, ::testing::ValuesIn(kNames),
                          [](const auto& info) { return std::to_string(info.index); });
 
-TEST(References, StopNamingAnItemThatWasReplaced)
+// The file system hands a new file the inode number of one just removed
+// (ext4 does so nearly every time): the old reference must not reach it.
+TEST(References, NeverReachTheFileThatReplacedTheirs)
 {
     TempFolder dir;
-    ASSERT_TRUE(WriteFile(dir / "a", "1"));
-    FSRef ref = RefFor(dir / "a");
-    ASSERT_EQ(::unlink((dir / "a").constData()), 0);
-    EXPECT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoNone, nullptr, nullptr, nullptr, nullptr), fnfErr);
-    ASSERT_TRUE(WriteFile(dir / "keep", "2")); // hold the old inode number away
-    ASSERT_TRUE(WriteFile(dir / "a", "3"));
-    struct stat st;
-    ASSERT_EQ(::stat((dir / "a").constData(), &st), 0);
-    FSCatalogInfo info;
-    const OSErr err = FSGetCatalogInfo(&ref, kFSCatInfoNodeFlags, &info, nullptr, nullptr, nullptr);
-    // Only a recycled inode could make the old reference valid again.
-    if (err == noErr) {
-        EXPECT_EQ(PathFor(ref), dir / "a");
-    } else {
-        EXPECT_EQ(err, fnfErr);
+    const QByteArray path = dir / "report.txt";
+    int reused = 0;
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_TRUE(WriteFile(path, "old"));
+        struct stat before;
+        ASSERT_EQ(::lstat(path.constData(), &before), 0);
+        const FSRef old = RefFor(path);
+        ASSERT_EQ(::unlink(path.constData()), 0);
+        ASSERT_TRUE(WriteFile(path, "new"));
+        struct stat after;
+        ASSERT_EQ(::lstat(path.constData(), &after), 0);
+        reused += before.st_ino == after.st_ino;
+
+        const FSRef fresh = RefFor(path);
+        FSCatalogInfo info;
+        EXPECT_EQ(FSGetCatalogInfo(&old, kFSCatInfoNodeFlags, &info, nullptr, nullptr, nullptr),
+                  fnfErr);
+        EXPECT_EQ(FSCompareFSRefs(&old, &fresh), fnfErr);
+        SInt16 fork = 0;
+        EXPECT_EQ(FSOpenFork(&old, 0, nullptr, fsRdWrPerm, &fork), fnfErr);
+        EXPECT_EQ(FSGetCatalogInfo(&fresh, kFSCatInfoNodeFlags, &info, nullptr, nullptr, nullptr),
+                  noErr);
+        EXPECT_EQ(ReadFile(path), "new");
+        ASSERT_EQ(::unlink(path.constData()), 0);
     }
+    RecordProperty("inode numbers reused", reused);
+}
+
+// What a reference checks must not change when the item itself changes.
+TEST(References, KeepNamingTheirItemThroughItsOwnChanges)
+{
+    TempFolder dir;
+    const QByteArray path = dir / "item";
+    ASSERT_TRUE(WriteFile(path, "first"));
+    const FSRef ref = RefFor(path);
+    struct Change {
+        const char* what;
+        std::function<bool()> apply;
+    };
+    const Change changes[] = {
+        {"content rewritten", [&] { return WriteFile(path, "second, longer"); }},
+        {"permissions", [&] { return ::chmod(path.constData(), 0600) == 0; }},
+        {"times", [&] { return ::utimensat(AT_FDCWD, path.constData(), nullptr, 0) == 0; }},
+        {"attribute", [&] { return SetAttribute(path, "user.xdg.comment", "note"); }},
+        {"truncated", [&] { return ::truncate(path.constData(), 0) == 0; }},
+        {"hard link added",
+         [&] { return ::link(path.constData(), (dir / "twin").constData()) == 0; }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.apply());
+        FSCatalogInfo info;
+        EXPECT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoNodeFlags, &info, nullptr, nullptr, nullptr),
+                  noErr);
+        SInt16 fork = 0;
+        ASSERT_EQ(FSOpenFork(&ref, 0, nullptr, fsRdPerm, &fork), noErr);
+        FSCloseFork(fork);
+    }
+}
+
+// A file system that keeps neither file handles nor birth times (ramfs)
+// still gives references that work; only the check against a reused inode
+// number is left to device and inode there.
+TEST(References, WorkOnAFileSystemWithoutHandlesOrBirthTimes)
+{
+    const auto report = RunWithoutAttributes([](const QByteArray& folder) {
+        std::string out;
+        const QByteArray path = folder + "/a";
+        if (!WriteFile(path, "1"))
+            return std::string("cannot write");
+        const FSRef ref = RefFor(path);
+        FSCatalogInfo info;
+        out += std::to_string(
+                   FSGetCatalogInfo(&ref, kFSCatInfoDataSizes, &info, nullptr, nullptr, nullptr)) +
+               ' ';
+        ::unlink(path.constData());
+        out += std::to_string(
+            FSGetCatalogInfo(&ref, kFSCatInfoDataSizes, &info, nullptr, nullptr, nullptr));
+        return out;
+    });
+    if (!report)
+        GTEST_SKIP() << "this machine allows no private ramfs mount";
+    EXPECT_EQ(*report, "0 -43");
 }
 
 TEST(References, GarbageIsRefusedNotFollowed)
@@ -155,6 +228,51 @@ TEST(Paths, AreNormalisedButALastLinkIsNotFollowed)
     const QByteArray missing = dir / "nothing";
     EXPECT_EQ(FSPathMakeRef(reinterpret_cast<const UInt8*>(missing.constData()), &ref, nullptr),
               fnfErr);
+}
+
+// A path names an item as a name does: letter case is ignored where no item
+// has the exact name, in the last component and in the folders on the way.
+// A trailing "/" leads through a last link to a folder, as it does in POSIX.
+TEST(Paths, IgnoreLetterCaseAsNamesDoAndFollowALinkBeforeASlash)
+{
+    TempFolder dir;
+    ASSERT_TRUE(MakeFolder(dir / "Real"));
+    ASSERT_TRUE(WriteFile(dir / "Real/Data.bin", "x"));
+    ASSERT_TRUE(WriteFile(dir / "Real/data.BIN", "twin")); // the exact name wins
+    ASSERT_TRUE(WriteFile(dir / "plain", "p"));
+    ASSERT_EQ(::symlink("Real", (dir / "Link").constData()), 0);
+
+    struct Case {
+        QByteArray asked;
+        OSErr status;
+        QByteArray found;
+    };
+    const Case cases[] = {
+        {"Real/Data.bin", noErr, "Real/Data.bin"},
+        {"Real/data.BIN", noErr, "Real/data.BIN"},
+        {"REAL/DATA.BIN", noErr, "Real/Data.bin"},
+        {"real/data.bin", noErr, "Real/Data.bin"},
+        {"real", noErr, "Real"},
+        {"link", noErr, "Link"},
+        {"link/", noErr, "Real"},
+        {"LINK/DATA.BIN", noErr, "Real/Data.bin"},
+        {"Link/../plain", noErr, "plain"},
+        {"real/", noErr, "Real"},
+        {"plain/", dirNFErr, ""},
+        {"real/missing", fnfErr, ""},
+        {"missing/data.bin", fnfErr, ""},
+        {"plain/data.bin", dirNFErr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.asked.constData());
+        const QByteArray path = dir / c.asked;
+        FSRef ref;
+        ASSERT_EQ(FSPathMakeRef(reinterpret_cast<const UInt8*>(path.constData()), &ref, nullptr),
+                  c.status);
+        if (c.status == noErr) {
+            EXPECT_EQ(PathFor(ref), dir / c.found);
+        }
+    }
 }
 
 } // namespace

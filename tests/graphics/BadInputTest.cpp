@@ -4,9 +4,9 @@
 // claimed output file keeps whatever it held).
 #include "GraphicsTestSupport.h"
 
-#include "platform/graphics/GraphicsCore.h"
+#include "platform/graphics/PictureFiles.h"
 #include "platform/graphics/SaverTable.h"
-#include "platform/graphics/TestPictures.h"
+#include "platform/graphics/testing/TestPictures.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +18,15 @@
 using namespace platform::testing;
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 constexpr OSType kJpeg = FOUR_CHAR_CODE("JPEG");
 constexpr OSType kPng = FOUR_CHAR_CODE("PNGf");
 const QByteArray kHeld = "held before the export";
 
-class BadInput : public ::testing::Test {
+class BadInput : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -119,6 +121,44 @@ TEST_F(BadInput, DamagedPicturesOfEveryFormatFailCleanlyOrConvertWhole)
     }
 }
 
+TEST_F(BadInput, FailedExportsKeepNoDescriptorAndNoCodecObject)
+{
+    // A batch of a thousand bad files must not run out of descriptors
+    // before it reaches the good ones.
+    struct Case {
+        QByteArray name;
+        QByteArray bytes;
+    };
+    std::vector<Case> cases;
+    for (const char* format : {"png", "jpg", "gif", "tif", "webp"}) {
+        const QByteArray picture = PictureBytes(format, 320, 240);
+        cases.push_back({QByteArray("truncated.") + format, picture.left(picture.size() / 2)});
+    }
+    cases.push_back({"zero bytes.png", {}});
+    cases.push_back({"notes.txt", "Shopping list:\nbread\nmilk\n"});
+
+    // The first export into each type starts what lives as long as the
+    // process: libvips, its savers, the saver table.
+    const QByteArray good = Source("good.png", PictureBytes("png", 64, 48));
+    for (const platform::graphics::SaverEntry* saver : platform::graphics::AvailableSavers())
+        ASSERT_EQ(platform::ExportPicture(good, m_folder / "warm-up", saver->exportType,
+                                          codecHighQuality),
+                  noErr);
+    for (const Case& c : cases) {
+        const QByteArray source = Source(c.name, c.bytes);
+        for (const platform::graphics::SaverEntry* saver : platform::graphics::AvailableSavers()) {
+            SCOPED_TRACE((c.name + " into " + saver->extension).constData());
+            const int descriptors = OpenDescriptors(), objects = LiveCodecObjects();
+            EXPECT_NE(
+                platform::ExportPicture(source, m_claimed, saver->exportType, codecHighQuality),
+                noErr);
+            EXPECT_EQ(OpenDescriptors(), descriptors);
+            EXPECT_EQ(LiveCodecObjects(), objects);
+            ExpectNothingChanged();
+        }
+    }
+}
+
 TEST_F(BadInput, HostileSourcesAndDestinationsInAChildCostNeitherTimeNorMemory)
 {
     // What a child takes to convert an honest picture (a sanitizer build
@@ -151,10 +191,12 @@ TEST_F(BadInput, HostileSourcesAndDestinationsInAChildCostNeitherTimeNorMemory)
         {"a destination filling up with PNG", {big, kPng, 16 * 1024}, dskFulErr},
         {"a destination filling up with JPEG", {big, kJpeg, 16 * 1024}, dskFulErr},
         {"a PNG claiming 100000 x 100000",
-         {Source("huge.png", PngClaimingSize(png, 100000, 100000)), kJpeg}, codecSizeErr},
+         {Source("huge.png", PngClaimingSize(png, 100000, 100000)), kJpeg},
+         codecSizeErr},
         // Within the pixel limit: the decoder finds the data missing.
         {"a PNG claiming 16000 x 16000",
-         {Source("large.png", PngClaimingSize(png, 16000, 16000)), kJpeg}, codecErr},
+         {Source("large.png", PngClaimingSize(png, 16000, 16000)), kJpeg},
+         codecErr},
         // Last, as it locks the destination folder.
         {"an unwritable destination", {big, kJpeg, 0, true}, afpAccessDenied},
     };

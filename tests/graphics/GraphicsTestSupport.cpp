@@ -3,22 +3,26 @@
 // waits for main() because the library's globals are ready only then.
 #include "GraphicsTestSupport.h"
 
-#include "platform/graphics/GraphicsCore.h"
+#include "platform/graphics/PictureFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QtEndian>
 
+#include <QDir>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
-namespace {
+namespace
+{
 
 constexpr const char* kChildFlag = "--graphics-child-job";
 
@@ -56,11 +60,10 @@ int main(int argc, char** argv)
 
 ChildResult RunChildJob(const ChildJob& job)
 {
-    const QByteArray command = "exec " + QFile::symLinkTarget("/proc/self/exe").toUtf8() + " " +
-                               kChildFlag + " '" + job.source + "' '" + job.output + "' " +
-                               QByteArray::number(job.exportType) +
-                               (job.unprivileged ? " 1 " : " 0 ") +
-                               QByteArray::number(job.fileSizeLimit);
+    const QByteArray command =
+        "exec " + QFile::symLinkTarget("/proc/self/exe").toUtf8() + " " + kChildFlag + " '" +
+        job.source + "' '" + job.output + "' " + QByteArray::number(job.exportType) +
+        (job.unprivileged ? " 1 " : " 0 ") + QByteArray::number(job.fileSizeLimit);
     ChildResult result;
     std::fflush(nullptr);
     FILE* child = ::popen(command.constData(), "r");
@@ -70,6 +73,29 @@ ChildResult RunChildJob(const ChildJob& job)
     result.timedOut = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
     result.finished = reported && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return result;
+}
+
+pid_t StartChildJob(const ChildJob& job)
+{
+    const QByteArray program = QFile::symLinkTarget("/proc/self/exe").toUtf8();
+    const QByteArray type = QByteArray::number(job.exportType);
+    const QByteArray limit = QByteArray::number(job.fileSizeLimit);
+    const char* arguments[] = {program.constData(),    kChildFlag,
+                               job.source.constData(), job.output.constData(),
+                               type.constData(),       job.unprivileged ? "1" : "0",
+                               limit.constData(),      nullptr};
+    pid_t child = -1;
+    std::fflush(nullptr);
+    if (::posix_spawn(&child, program.constData(), nullptr, nullptr,
+                      const_cast<char* const*>(arguments), environ) != 0)
+        return -1;
+    return child;
+}
+
+int OpenDescriptors()
+{
+    // The count includes the descriptor that reads the list, every time.
+    return int(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System).size());
 }
 
 QByteArray WithGarbageInside(QByteArray bytes)

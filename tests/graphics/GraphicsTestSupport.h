@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 
+#include <sys/types.h>
+
 // Garbage over 512 bytes in the middle of the picture data.
 QByteArray WithGarbageInside(QByteArray bytes);
 // A real PNG whose header claims width × height pixels, its checksum made to match.
@@ -31,3 +33,9 @@ struct ChildResult {
 };
 
 ChildResult RunChildJob(const ChildJob& job);
+// Starts the job in a child process and returns at once: the child's
+// process id, or -1. The caller waits for it (waitpid).
+pid_t StartChildJob(const ChildJob& job);
+
+// How many descriptors this process has open.
+int OpenDescriptors();

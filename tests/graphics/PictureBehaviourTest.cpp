@@ -2,22 +2,23 @@
 // upright, colour profiles and metadata kept, transparency flattened onto
 // white where the format has none, animations kept where both formats hold
 // them, and floating-point pictures made fit for the savers.
-#include "platform/graphics/GraphicsCore.h"
-#include "platform/graphics/TestPictures.h"
-#include "platform/graphics/VipsSupport.h"
+#include "platform/graphics/PictureFiles.h"
+#include "platform/graphics/testing/TestPictures.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace platform::testing;
 
-namespace {
+namespace
+{
 
 constexpr OSType kJpeg = FOUR_CHAR_CODE("JPEG"), kPng = FOUR_CHAR_CODE("PNGf"),
                  kWebp = FOUR_CHAR_CODE("WEBP"), kTiff = FOUR_CHAR_CODE("TIFF"),
                  kGif = FOUR_CHAR_CODE("GIFf"), kPpm = FOUR_CHAR_CODE("PPM ");
 
-class PictureBehaviour : public ::testing::Test {
+class PictureBehaviour : public ::testing::Test
+{
 protected:
     // A test picture of width × height in format, exported into type.
     PictureFacts Convert(const char* format, int width, int height,
@@ -29,7 +30,7 @@ protected:
         PictureFacts facts;
         EXPECT_EQ(WriteTestPicture(m_source, format, width, height, options), noErr);
         EXPECT_EQ(platform::ExportPicture(m_source, m_output, type, codecHighQuality), noErr)
-            << platform::graphics::LastVipsErrorText();
+            << LastCodecErrorText();
         EXPECT_EQ(ReadPictureFacts(m_output, &facts), noErr);
         return facts;
     }
@@ -63,8 +64,11 @@ TEST_F(PictureBehaviour, PhotosAreTurnedUprightKeepingTheirColourProfileAndXmp)
     struct Case {
         int orientation, width, height, markX, markY;
     };
-    for (const Case& c : {Case{1, 300, 200, 5, 5}, {2, 300, 200, 294, 5}, {3, 300, 200, 294, 194},
-                          {6, 200, 300, 194, 5}, {8, 200, 300, 5, 294}}) {
+    for (const Case& c : {Case{1, 300, 200, 5, 5},
+                          {2, 300, 200, 294, 5},
+                          {3, 300, 200, 294, 194},
+                          {6, 200, 300, 194, 5},
+                          {8, 200, 300, 5, 294}}) {
         for (const OSType type : {kJpeg, kPng, kWebp, kTiff}) {
             SCOPED_TRACE(testing::Message() << "orientation " << c.orientation << " into " << type);
             options.orientation = c.orientation;
@@ -95,8 +99,12 @@ TEST_F(PictureBehaviour, TransparencyIsFlattenedOntoWhiteOnlyWhereTheFormatHasNo
         bool keepsAlpha;
         double tolerance; // of the opaque half
     };
-    for (const Case& c : {Case{kJpeg, false, 8}, {kPpm, false, 0}, {kPng, true, 0},
-                          {kWebp, true, 8}, {kTiff, true, 0}, {kGif, true, 40}}) {
+    for (const Case& c : {Case{kJpeg, false, 8},
+                          {kPpm, false, 0},
+                          {kPng, true, 0},
+                          {kWebp, true, 8},
+                          {kTiff, true, 0},
+                          {kGif, true, 40}}) {
         SCOPED_TRACE(c.type);
         EXPECT_EQ(Convert("png", 200, 100, options, c.type).alpha, c.keepsAlpha);
         const std::vector<double> right = Pixel(160, 50), left = Pixel(60, 60);
@@ -105,6 +113,45 @@ TEST_F(PictureBehaviour, TransparencyIsFlattenedOntoWhiteOnlyWhereTheFormatHasNo
             EXPECT_TRUE(c.keepsAlpha || right[band] >= 250) << "white, not black, behind it";
         }
         EXPECT_TRUE(!c.keepsAlpha || right.back() == 0) << "the transparent half stays so";
+    }
+}
+
+TEST_F(PictureBehaviour, DeepAndFloatingPointTransparencyIsFlattenedOntoTheirOwnWhite)
+{
+    // White and opacity are the top of each kind's own scale: 65535 for
+    // 16 bits, 1.0 for floating point, not 8-bit's 255.
+    struct Case {
+        const char* what;
+        const char* format;
+        SampleKind kind;
+        double left[3]; // the opaque half on the 8-bit scale
+    };
+    const Case cases[] = {
+        {"16-bit RGBA PNG", "png", SampleKind::RGB16, {255, 0, 0}},
+        {"16-bit grey and alpha PNG", "png", SampleKind::Grey16, {64, 64, 64}},
+        {"float RGBA TIFF", "tif", SampleKind::FloatRGB, {255, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        for (const OSType type : {kJpeg, kPpm}) {
+            SCOPED_TRACE(testing::Message() << c.what << " into " << type);
+            const QByteArray number = QByteArray::number(++m_count);
+            m_source = m_folder / "half-" + number + "." + c.format;
+            m_output = m_folder / "flat-" + number;
+            ASSERT_EQ(WriteHalfTransparentPicture(m_source, c.format, 200, 100, c.kind), noErr);
+            ASSERT_EQ(platform::ExportPicture(m_source, m_output, type, codecHighQuality), noErr)
+                << LastCodecErrorText();
+            PictureFacts facts;
+            ASSERT_EQ(ReadPictureFacts(m_output, &facts), noErr);
+            EXPECT_FALSE(facts.alpha);
+            const double scale = facts.bitsPerSample == 16 ? 257.0 : 1.0;
+            std::vector<double> left, right;
+            ASSERT_EQ(ReadPixel(m_output, 40, 50, &left), noErr);
+            ASSERT_EQ(ReadPixel(m_output, 160, 50, &right), noErr);
+            for (size_t band = 0; band < left.size() && band < 3; ++band) {
+                EXPECT_NEAR(left[band] / scale, c.left[band], 8) << "opaque half, band " << band;
+                EXPECT_GE(right[band] / scale, 250) << "white behind the clear half, band " << band;
+            }
+        }
     }
 }
 

@@ -7,10 +7,16 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QSize>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -113,7 +119,7 @@ TEST_F(PrefsTest, ValuesKeepTheirKindThroughFilesAndProcesses)
         {u"unicode"_s, u"Größe ☃ 𝄞 日本"_s},       {u"markup"_s, u"<a href=\"x\">&amp;</a> ]]>"_s},
         {u"line ends"_s, u"one\r\ntwo\rthree\n\tfour  "_s},   {u"empty string"_s, QString()},
         {u"CopyToLocation"_s, everyByte},   {u"empty data"_s, QByteArray()},
-        {u"date"_s, QDateTime::fromMSecsSinceEpoch(-86400123, Qt::UTC)},
+        {u"date"_s, QDateTime::fromSecsSinceEpoch(-86401, Qt::UTC)},
         {u"Array Sizes"_s, sizes},          {u"empty array"_s, QVariantList()},
         {u"empty dictionary"_s, QVariantMap()},   {u"deep"_s, nested(kMaxNesting)},
         {QString(), u"the empty key"_s},    {u"<&>\"' ]]> ☃"_s, qint64(1)},   {u"\r\n"_s, qint64(2)}};
@@ -128,6 +134,83 @@ TEST_F(PrefsTest, ValuesKeepTheirKindThroughFilesAndProcesses)
     for (const auto& [key, value] : cases)
         EXPECT_TRUE(sameValue(CFPreferencesCopyAppValue(key, u"org.example.Copy"_s), value))
             << key.toStdString();
+}
+
+// Python's plistlib, like other readers, refuses a fraction of a second
+// and with it the whole file.
+TEST_F(PrefsTest, DatesAreWrittenInWholeSecondsThatOtherReadersTake)
+{
+    const QDateTime leapDay(QDate(2024, 2, 29), QTime(13, 14, 15, 500), Qt::UTC);
+    CFPreferencesSetAppValue(u"leap day"_s, leapDay, kDomain);
+    CFPreferencesSetAppValue(u"before 1970"_s, QDateTime::fromMSecsSinceEpoch(-86400123, Qt::UTC),
+                             kDomain);
+    ASSERT_TRUE(CFPreferencesAppSynchronize(kDomain));
+    const QByteArray written = ReadFile(file("config"));
+    EXPECT_TRUE(written.contains("<date>2024-02-29T13:14:15Z</date>")) << written.toStdString();
+    EXPECT_TRUE(written.contains("<date>1969-12-30T23:59:59Z</date>")) << written.toStdString();
+    // What this process holds is what any other reads.
+    EXPECT_EQ(CFPreferencesCopyAppValue(u"leap day"_s, kDomain),
+              QDateTime(QDate(2024, 2, 29), QTime(13, 14, 15), Qt::UTC));
+
+    // Fractions that other writers put there are still read.
+    const ParsedPropertyList withFraction = parsePropertyList(
+        "<plist version=\"1.0\"><dict><key>k</key><date>2024-02-29T13:14:15.999Z</date>"
+        "</dict></plist>");
+    ASSERT_TRUE(withFraction.ok) << withFraction.error.toStdString();
+    EXPECT_EQ(withFraction.values.value(u"k"_s),
+              QDateTime(QDate(2024, 2, 29), QTime(13, 14, 15), Qt::UTC));
+
+    const QString python = QStandardPaths::findExecutable(u"python3"_s);
+    if (python.isEmpty())
+        GTEST_SKIP() << "no python3 to read the file with";
+    QProcess reader;
+    reader.start(python, {u"-c"_s,
+                          u"import plistlib, sys\n"
+                          "values = plistlib.load(open(sys.argv[1], 'rb'))\n"
+                          "print(values['leap day'].isoformat(), values['before 1970'].isoformat())"_s,
+                          QString::fromUtf8(file("config"))});
+    ASSERT_TRUE(reader.waitForFinished(60'000));
+    EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    EXPECT_EQ(reader.readAllStandardOutput().trimmed(), "2024-02-29T13:14:15 1969-12-30T23:59:59");
+}
+
+// A writer killed between creating its temporary file and renaming it over
+// the domain's file leaves the temporary file; the next write removes it,
+// and only it.
+TEST_F(PrefsTest, TheNextWriteRemovesWhatKilledWritersLeft)
+{
+    const QByteArray folder = m_root / "config";
+    const QByteArray stem = kDomain.toUtf8() + ".plist.tmp-";
+    QByteArray leftover;
+    for (int attempt = 0; attempt < 20 && leftover.isEmpty(); ++attempt) {
+        QProcess writer;
+        writer.start(QStringLiteral(PREFS_WRITER), {u"fill"_s, kDomain, u"200000"_s});
+        ASSERT_TRUE(writer.waitForStarted(60'000));
+        const QByteArray own = stem + QByteArray::number(writer.processId()) + '-';
+        for (int waited = 0; waited < 10'000 && leftover.isEmpty(); ++waited) {
+            for (const QByteArray& name : ListFolder(folder)) {
+                if (name.startsWith(own))
+                    leftover = name;
+            }
+            if (leftover.isEmpty())
+                ::usleep(1000);
+        }
+        ::kill(pid_t(writer.processId()), SIGKILL);
+        ASSERT_TRUE(writer.waitForFinished(60'000));
+        // The rename may have come first; then the next run tries again.
+        if (!leftover.isEmpty() && !Exists(folder + '/' + leftover))
+            leftover.clear();
+    }
+    ASSERT_FALSE(leftover.isEmpty()) << "no writer was caught before its rename";
+    // A writer that still runs (this test's parent stands for one).
+    const QByteArray running = stem + QByteArray::number(::getppid()) + "-0badf00d";
+    ASSERT_TRUE(WriteFile(folder + '/' + running, "still being written"));
+
+    CFPreferencesSetAppValue(u"after"_s, true, kDomain);
+    ASSERT_TRUE(CFPreferencesAppSynchronize(kDomain));
+    EXPECT_FALSE(Exists(folder + '/' + leftover));
+    EXPECT_TRUE(Exists(folder + '/' + running));
+    EXPECT_EQ(fileValues(file("config")).value(u"after"_s), true);
 }
 
 TEST_F(PrefsTest, UserValueComesBeforeTheFirstAllUsersFile)
@@ -185,7 +268,9 @@ TEST_F(PrefsTest, MalformedFileReadsEmptyAndIsKeptAsideBeforeAWrite)
 // the others wrote: synchronising merges the one and shows the rest.
 TEST_F(PrefsTest, TwoProcessesWritingOneDomainLoseNothing)
 {
-    constexpr int kWrites = 1000;
+    // Enough for the two to interleave hundreds of times; each write rewrites
+    // the whole file, so the time grows with the square of the count.
+    constexpr int kWrites = 300;
     CFPreferencesSetAppValue(u"mine"_s, u"pending"_s, kDomain);
     EXPECT_FALSE(CFPreferencesCopyAppValue(u"A-0"_s, kDomain).isValid());
     const QString count = QString::number(kWrites);

@@ -5,7 +5,7 @@
 #include "app/shell/Startup.h"
 #include "platform/events/CommandEvents.h"
 #include "platform/files/Files.h"
-#include "platform/graphics/TestPictures.h"
+#include "platform/graphics/testing/TestPictures.h"
 #include "platform/nav/FolderChooser.h"
 
 #include <QAbstractButton>
@@ -279,6 +279,24 @@ TEST_F(BatchRun, TheWindowAnswersWhileAFileIsConverted)
     ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "large.png")}));
     EXPECT_GT(turnsBefore, 2);
     EXPECT_EQ(ListFolder(destination.path()), std::vector<QByteArray>{"large.jpg"});
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(BatchRun, ADropDuringTheGoodbyeSecondIsConvertedBeforeQuitting)
+{
+    MakePicture(source / "one.png");
+    MakePicture(source / "two.png");
+    WriteSetting(kQuitWhenDoneSetting, QVariant());
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "one.png")}));
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "two.png")}));
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(fileMessages(), (QStringList{"File: one.png", "File: two.png"}));
+    ASSERT_TRUE(WaitUntil([&] { return exits == 1; }, 10000));
+    EXPECT_EQ(shown(1).count(QStringLiteral("Bye.")), 1);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "app/shell/PreferencesWindow.h"
 #include "app/shell/Startup.h"
 #include "platform/events/EventLoop.h"
-#include "platform/graphics/TestPictures.h"
+#include "platform/graphics/testing/TestPictures.h"
 #include "platform/nav/FolderChooser.h"
 #include "platform/prefs/Preferences.h"
 #include "platform/ui/Windows.h"

@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,24 +32,114 @@ TempFolder::TempFolder()
     ::chmod(m_path.constData(), 0777);
 }
 
+namespace {
+
+// Removes the entry name of the open folder parent and everything in it,
+// through descriptors, so that trees deeper than any path can be are
+// removed too. Folders are opened up first so that removal can reach in.
+void removeTree(int parent, const char* name)
+{
+    if (::unlinkat(parent, name, 0) == 0 || errno == ENOENT)
+        return;
+    ::fchmodat(parent, name, 0700, 0);
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        if (DIR* dir = ::fdopendir(fd)) {
+            std::vector<QByteArray> names;
+            while (dirent* e = ::readdir(dir)) {
+                if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                    names.emplace_back(e->d_name);
+            }
+            for (const QByteArray& entry : names)
+                removeTree(dirfd(dir), entry.constData());
+            ::closedir(dir);
+        } else {
+            ::close(fd);
+        }
+    }
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+// Opens the folder at the end of components below base, making the missing
+// ones when make is set; -1 on failure.
+int openDeepFolder(const QByteArray& base, const std::vector<QByteArray>& components, bool make)
+{
+    int fd = ::open(base.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const QByteArray& name : components) {
+        if (fd < 0)
+            return -1;
+        if (make)
+            ::mkdirat(fd, name.constData(), 0777);
+        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+} // namespace
+
 TempFolder::~TempFolder()
 {
     if (m_path.isEmpty())
         return;
-    // Open every folder up first so that removal can reach its contents.
-    ::nftw(
-        m_path.constData(),
-        [](const char* p, const struct stat* st, int type, struct FTW*) {
-            if (type == FTW_D || type == FTW_DNR)
-                ::chmod(p, 0700);
-            (void)st;
-            return 0;
-        },
-        16, FTW_PHYS);
-    ::nftw(
-        m_path.constData(),
-        [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p), 0; }, 16,
-        FTW_PHYS | FTW_DEPTH);
+    removeTree(AT_FDCWD, m_path.constData());
+}
+
+bool WriteDeepFile(const QByteArray& base, const std::vector<QByteArray>& folders,
+                   const QByteArray& name, const QByteArray& bytes)
+{
+    const int folder = openDeepFolder(base, folders, true);
+    if (folder < 0)
+        return false;
+    const int fd =
+        ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ::close(folder);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    ::close(fd);
+    return ok;
+}
+
+QByteArray ReadDeepFile(const QByteArray& base, const std::vector<QByteArray>& folders,
+                        const QByteArray& name)
+{
+    QByteArray out;
+    const int folder = openDeepFolder(base, folders, false);
+    if (folder < 0)
+        return out;
+    const int fd = ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    ::close(folder);
+    if (fd < 0)
+        return out;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        out.append(buffer, n);
+    ::close(fd);
+    return out;
+}
+
+std::vector<QByteArray> ListDeepFolder(const QByteArray& base,
+                                       const std::vector<QByteArray>& folders)
+{
+    std::vector<QByteArray> names;
+    const int folder = openDeepFolder(base, folders, false);
+    if (folder < 0)
+        return names;
+    if (DIR* dir = ::fdopendir(folder)) {
+        while (dirent* e = ::readdir(dir)) {
+            const QByteArray name(e->d_name);
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        ::closedir(dir);
+    } else {
+        ::close(folder);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool WriteFile(const QByteArray& path, const QByteArray& bytes)

@@ -51,6 +51,16 @@ int RunUnprivileged(const std::function<bool()>& check);
 // Makes path and its contents usable by the unprivileged child.
 void GiveToUnprivileged(const QByteArray& path);
 
+// The same below base through the folders named one by one, whatever the
+// length of the whole path: for trees deeper than a path can reach.
+// WriteDeepFile makes the folders that are missing.
+bool WriteDeepFile(const QByteArray& base, const std::vector<QByteArray>& folders,
+                   const QByteArray& name, const QByteArray& bytes);
+QByteArray ReadDeepFile(const QByteArray& base, const std::vector<QByteArray>& folders,
+                        const QByteArray& name);
+std::vector<QByteArray> ListDeepFolder(const QByteArray& base,
+                                       const std::vector<QByteArray>& folders);
+
 // An extended attribute of the item at path (not following links); empty
 // when it has none.
 QByteArray GetAttribute(const QByteArray& path, const char* name);

@@ -3,6 +3,9 @@
 //   prefs_writer write <domain> <prefix> <count>
 //       for i in [0, count): sets "<prefix>-<i>" = i and "<prefix>-last" = i,
 //       then synchronises; exit status 2 when a synchronise fails.
+//   prefs_writer fill <domain> <bytes>
+//       rewrites the key "blob" with <bytes> bytes, again and again, until
+//       killed.
 //   prefs_writer copy <from> <to> <key>...
 //       copies each key's value from one domain to the other and
 //       synchronises; exit status 3 when a key is absent.
@@ -25,6 +28,14 @@ int main(int argc, char** argv)
                 return 2;
         }
         return 0;
+    }
+    if (args.size() == 3 && args[0] == u"fill") {
+        for (int i = 0;; ++i) {
+            CFPreferencesSetAppValue(QStringLiteral("blob"),
+                                     QByteArray(args[2].toInt(), char('a' + i % 26)), args[1]);
+            if (!CFPreferencesAppSynchronize(args[1]))
+                return 2;
+        }
     }
     if (args.size() >= 3 && args[0] == u"copy") {
         for (const QString& key : args.mid(3)) {

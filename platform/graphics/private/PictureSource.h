@@ -4,6 +4,10 @@
 // matrices, its own working format, documents and scientific data, and none
 // of those is a picture to this program.
 #pragma once
+#ifndef TESSALY_PLATFORM_PRIVATE
+#error                                                                                             \
+    "This header is private to platform/; outside it use Graphics.h, PictureFiles.h or SaverTable.h"
+#endif
 
 #include "platform/graphics/Graphics.h"
 
@@ -11,18 +15,21 @@
 
 #include <string>
 
-namespace vips {
+namespace vips
+{
 class VImage;
 }
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
 struct LoaderRule;
 
 enum class PixelAccess { Sequential, Random };
 enum class Pages { First, All };
 
-class PictureSource {
+class PictureSource
+{
 public:
     PictureSource() = default;
     ~PictureSource();

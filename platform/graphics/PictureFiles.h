@@ -1,13 +1,16 @@
-// The graphics module's work in terms of paths, under the component calls
-// of Graphics.h (which only turn FSSpecs into paths and keep
-// settings). Private to platform/ and the tools that build on it.
+// The graphics module's work on files named by path, under the component
+// calls of Graphics.h (which only turn FSSpecs into paths and keep
+// settings). One call is one self-contained job (source, claimed output,
+// export type, quality) that touches no global state of the program, so
+// tools and workers can run it as it is.
 #pragma once
 
 #include "platform/graphics/Graphics.h"
 
 #include <QByteArray>
 
-namespace platform {
+namespace platform
+{
 
 // Pictures over this many pixels (all frames together) are refused with
 // codecSizeErr. 2^28 is 16384 × 16384, WebP's own limit: it admits any
@@ -23,7 +26,8 @@ OSErr ProbePicture(const QByteArray& path);
 // Converts the picture at sourcePath into exportType at quality (0..1024)
 // and puts it at outputPath, replacing what is there (the claimed, empty
 // output file) only when the picture is complete. On failure nothing of the
-// export remains and outputPath is as it was.
+// export remains and outputPath is as it was; neither way does the call
+// keep a descriptor or any of the codec's memory.
 OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath, OSType exportType,
                     CodecQ quality, UInt64* bytesWritten = nullptr);
 

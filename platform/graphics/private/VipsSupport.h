@@ -2,12 +2,17 @@
 // thread gets there first, kept quiet, and with its failures turned into the
 // platform's statuses here so that nothing above platform/ sees an exception.
 #pragma once
+#ifndef TESSALY_PLATFORM_PRIVATE
+#error                                                                                             \
+    "This header is private to platform/; outside it use Graphics.h, PictureFiles.h or SaverTable.h"
+#endif
 
 #include "platform/MacTypes.h"
 
 #include <string>
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
 // Starts libvips the first time any thread asks; false when it cannot start.
 bool EnsureVips();

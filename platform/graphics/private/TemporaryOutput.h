@@ -4,7 +4,16 @@
 // complete and on disk. Until then the output file keeps what it had, and a
 // failed export removes the temporary file, so a destination never shows a
 // partial picture.
+//
+// A process killed in the middle of an export cannot remove its temporary
+// file, so the name carries the owner's process id (".tessaly-<pid>-XXXXXX"),
+// and the first temporary file this process makes in a folder removes those
+// of owners that are gone.
 #pragma once
+#ifndef TESSALY_PLATFORM_PRIVATE
+#error                                                                                             \
+    "This header is private to platform/; outside it use Graphics.h, PictureFiles.h or SaverTable.h"
+#endif
 
 #include "platform/MacTypes.h"
 
@@ -12,9 +21,11 @@
 
 #include <vips/vips8>
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
-class TemporaryOutput {
+class TemporaryOutput
+{
 public:
     explicit TemporaryOutput(const QByteArray& outputPath);
     // Removes the temporary file unless Commit succeeded.
@@ -23,7 +34,8 @@ public:
     TemporaryOutput& operator=(const TemporaryOutput&) = delete;
 
     // Creates the temporary file (a short name, so it fits wherever the
-    // output's name does).
+    // output's name does), first clearing what dead exporters left in the
+    // folder when this process has not been there yet.
     OSErr Create();
     // A libvips target writing into the temporary file.
     vips::VTarget& Target() { return m_target; }

@@ -1,17 +1,19 @@
 // Drawing and reading test pictures.
-#include "platform/graphics/TestPictures.h"
+#include "platform/graphics/testing/TestPictures.h"
 
+#include "VipsSupport.h"
 #include "platform/graphics/Graphics.h"
-#include "platform/graphics/VipsSupport.h"
 
 #include <vips/vips8>
 
 #include <cmath>
 #include <string>
 
-namespace platform::testing {
+namespace platform::testing
+{
 
-namespace {
+namespace
+{
 
 using vips::VImage;
 
@@ -41,8 +43,8 @@ VImage DrawFrame(int width, int height, int seed)
     picture = picture * (1 - bright) + bright * 235;
     picture = picture * (1 - dark) + dark * 25;
 
-    const VImage noise = VImage::gaussnoise(width, height,
-                                            VImage::option()->set("sigma", 6.0)->set("seed", seed));
+    const VImage noise =
+        VImage::gaussnoise(width, height, VImage::option()->set("sigma", 6.0)->set("seed", seed));
     picture = picture + noise;
 
     const VImage mark = (x < 0.125) & (y < 0.125);
@@ -62,10 +64,10 @@ VImage Draw(int width, int height, const TestPictureOptions& options)
         picture.set("page-height", height);
     }
     if (options.alpha) {
-        const VImage opaque = (VImage::xyz(picture.width(), picture.height())
-                                                                    .extract_band(0) < double(width / 2))
-                                  .ifthenelse(std::vector<double>{255}, std::vector<double>{0})
-                                  .cast(VIPS_FORMAT_UCHAR);
+        const VImage opaque =
+            (VImage::xyz(picture.width(), picture.height()).extract_band(0) < double(width / 2))
+                .ifthenelse(std::vector<double>{255}, std::vector<double>{0})
+                .cast(VIPS_FORMAT_UCHAR);
         picture = picture.bandjoin(opaque);
     }
     if (options.iccProfile)
@@ -135,6 +137,27 @@ VImage LoadWhole(const QByteArray& path, bool allFrames)
         .copy_memory();
 }
 
+// ImageMagick names its formats as the suffixes do; libvips' magicksave
+// writes to named files only.
+OSErr WriteThroughImageMagick(const QByteArray& path, const char* format, const VImage& picture)
+{
+    if (!vips_type_find("VipsOperation", "magicksave"))
+        return paramErr;
+    try {
+        picture.magicksave(path.constData(), VImage::option()->set("format", format));
+        return noErr;
+    } catch (const vips::VError&) {
+        graphics::TakeVipsError();
+        return ioErr;
+    }
+}
+
+void* CountObject(void*, void* count, void*)
+{
+    ++*static_cast<int*>(count);
+    return nullptr;
+}
+
 } // namespace
 
 OSErr WriteTestPicture(const QByteArray& path, const char* format, int width, int height,
@@ -148,7 +171,7 @@ OSErr WriteTestPicture(const QByteArray& path, const char* format, int width, in
     const char* saver = vips_foreign_find_save_target(suffix.c_str());
     if (!saver) {
         graphics::TakeVipsError();
-        return paramErr;
+        return WriteThroughImageMagick(path, format, Draw(width, height, options));
     }
     try {
         const VImage picture = Draw(width, height, options);
@@ -207,6 +230,62 @@ OSErr ReadPixel(const QByteArray& path, int x, int y, std::vector<double>* value
         graphics::TakeVipsError();
         return codecBadDataErr;
     }
+}
+
+} // namespace platform::testing
+
+namespace platform::testing
+{
+
+OSErr WriteHalfTransparentPicture(const QByteArray& path, const char* format, int width, int height,
+                                  SampleKind kind)
+{
+    if (!graphics::EnsureVips() || width < 2 || height < 1)
+        return paramErr;
+    try {
+        // 1 in the left half, 0 in the right, as floating point so that
+        // the samples below keep their whole range.
+        const VImage left =
+            (VImage::xyz(width, height).extract_band(0) < double(width / 2)) / 255.0;
+        const bool grey = kind == SampleKind::Grey16;
+        const double top = kind == SampleKind::FloatRGB ? 1.0 : 65535.0;
+        const VImage colour =
+            grey ? left * (0.25 * top) : (left * top).bandjoin(left * 0.0).bandjoin(left * 0.0);
+        const VImage alpha = left * top;
+        VImage picture = colour.bandjoin(alpha);
+        if (kind == SampleKind::FloatRGB)
+            picture = picture.cast(VIPS_FORMAT_FLOAT)
+                          .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_scRGB));
+        else
+            picture = picture.cast(VIPS_FORMAT_USHORT)
+                          .copy(VImage::option()->set("interpretation",
+                                                      grey ? VIPS_INTERPRETATION_GREY16
+                                                           : VIPS_INTERPRETATION_RGB16));
+        const std::string suffix = std::string(".") + format;
+        const char* saver = vips_foreign_find_save_target(suffix.c_str());
+        if (!saver) {
+            graphics::TakeVipsError();
+            return paramErr;
+        }
+        vips::VTarget target = vips::VTarget::new_to_file(path.constData());
+        VImage::call(saver, VImage::option()->set("in", picture)->set("target", target));
+        return noErr;
+    } catch (const vips::VError&) {
+        graphics::TakeVipsError();
+        return ioErr;
+    }
+}
+
+std::string LastCodecErrorText()
+{
+    return graphics::LastVipsErrorText();
+}
+
+int LiveCodecObjects()
+{
+    int count = 0;
+    vips_object_map(CountObject, &count, nullptr);
+    return count;
 }
 
 } // namespace platform::testing

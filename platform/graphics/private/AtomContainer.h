@@ -1,12 +1,17 @@
 // Building atom containers: the in-memory tree that the export type list
 // is handed out in. Reading is the QT... calls of Graphics.h.
 #pragma once
+#ifndef TESSALY_PLATFORM_PRIVATE
+#error                                                                                             \
+    "This header is private to platform/; outside it use Graphics.h, PictureFiles.h or SaverTable.h"
+#endif
 
 #include "platform/graphics/Graphics.h"
 
 #include <QByteArray>
 
-namespace platform::graphics {
+namespace platform::graphics
+{
 
 // A new, empty container; QTDisposeAtomContainer releases it.
 QTAtomContainer NewAtomContainer();

@@ -1,0 +1,26 @@
+// The steps a picture goes through between its loader and its saver, in
+// libvips' own terms: turned upright, brought into a colour space the savers
+// take, flattened onto white for formats without transparency.
+#pragma once
+#ifndef TESSALY_PLATFORM_PRIVATE
+#error                                                                                             \
+    "This header is private to platform/; outside it use Graphics.h, PictureFiles.h or SaverTable.h"
+#endif
+
+#include <vips/vips8>
+
+namespace platform::graphics
+{
+
+// Whether the picture carries an EXIF orientation other than upright.
+bool NeedsTurning(const vips::VImage& picture);
+
+// libvips' savers take sRGB, grey and CMYK at 8 or 16 bits; other colour
+// spaces become 16-bit sRGB or grey.
+vips::VImage IntoSaverColour(const vips::VImage& picture);
+
+// The picture as it would look on white paper, its alpha band gone, at the
+// picture's own depth.
+vips::VImage FlattenOntoWhite(vips::VImage picture);
+
+} // namespace platform::graphics

@@ -1,0 +1,232 @@
+// The preferences host's window.
+#include "platform/prefpane/host/PreferencesWindow.h"
+
+#include "platform/prefpane/PreferencePane.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QJsonObject>
+#include <QLabel>
+#include <QListWidget>
+#include <QPluginLoader>
+#include <QPointer>
+#include <QStackedWidget>
+
+struct PreferencesWindow::Page {
+    QString path;
+    QString label;
+    QString error;
+    std::unique_ptr<QPluginLoader> loader;
+    QPointer<NSPreferencePane> pane;
+    QWidget* holder = nullptr; // the page in the stack; the pane's view goes inside
+    bool viewLoaded = false;
+};
+
+namespace
+{
+
+QLabel* errorLabel(const QString& text)
+{
+    auto* label = new QLabel(text);
+    label->setObjectName(QStringLiteral("paneError"));
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+} // namespace
+
+PreferencesWindow::PreferencesWindow(QWidget* parent)
+    : QMainWindow(parent), m_list(new QListWidget), m_stack(new QStackedWidget)
+{
+    setWindowTitle(tr("Tessaly Preferences"));
+    auto* central = new QWidget;
+    auto* layout = new QHBoxLayout(central);
+    m_list->setMaximumWidth(200);
+    layout->addWidget(m_list);
+    layout->addWidget(m_stack, 1);
+    setCentralWidget(central);
+    connect(m_list, &QListWidget::currentRowChanged, this, &PreferencesWindow::selectPage);
+}
+
+PreferencesWindow::~PreferencesWindow()
+{
+    // Hidden first, then unselected, as at any other hiding.
+    if (isVisible())
+        setVisible(false);
+    if (m_shown)
+        didHide(m_current);
+    m_shown = false;
+    // The panes' views run code of their modules: they go before the modules.
+    while (QWidget* holder = m_stack->widget(0)) {
+        m_stack->removeWidget(holder);
+        delete holder;
+    }
+    for (auto& page : m_pages) {
+        if (page->loader && page->loader->isLoaded())
+            page->loader->unload();
+    }
+}
+
+QString PreferencesWindow::installedPaneFolder()
+{
+    return QDir(QCoreApplication::applicationDirPath())
+        .absoluteFilePath(QStringLiteral("../lib/tessaly/panes"));
+}
+
+int PreferencesWindow::addModule(const QString& path)
+{
+    auto page = std::make_unique<Page>();
+    page->path = QFileInfo(path).absoluteFilePath();
+    page->label = QFileInfo(path).completeBaseName();
+    page->loader = std::make_unique<QPluginLoader>(page->path);
+
+    QPluginLoader& loader = *page->loader;
+    // The interface id is read from the module's metadata first, so that a
+    // plug-in of another kind is never instantiated.
+    if (!loader.load()) {
+        page->error = loader.errorString();
+    } else if (loader.metaData().value(QStringLiteral("IID")).toString() !=
+               QLatin1String(TESSALY_PREFERENCE_PANE_IID)) {
+        page->error =
+            tr("%1 is a Qt plug-in, but not a preference pane: its interface is "
+               "\"%2\" where \"%3\" was expected.")
+                .arg(page->path, loader.metaData().value(QStringLiteral("IID")).toString(),
+                     QStringLiteral(TESSALY_PREFERENCE_PANE_IID));
+    } else if (QObject* root = loader.instance(); !root) {
+        page->error = loader.errorString();
+    } else if (auto* pane = qobject_cast<NSPreferencePane*>(root); !pane) {
+        page->error = tr("%1 does not provide the preference pane interface.").arg(page->path);
+    } else {
+        page->pane = pane;
+        page->label = pane->label();
+    }
+
+    page->holder = new QWidget;
+    auto* holderLayout = new QVBoxLayout(page->holder);
+    holderLayout->setContentsMargins(0, 0, 0, 0);
+    if (!page->error.isEmpty())
+        holderLayout->addWidget(errorLabel(page->error));
+    m_stack->addWidget(page->holder);
+    m_list->addItem(page->label);
+    m_pages.push_back(std::move(page));
+
+    const int index = int(m_pages.size()) - 1;
+    if (m_current < 0) {
+        const QSignalBlocker quiet(m_list);
+        m_list->setCurrentRow(index);
+        m_current = index;
+        if (m_shown)
+            willShow(index);
+    }
+    return index;
+}
+
+void PreferencesWindow::addModulesInFolder(const QString& folder)
+{
+    const QDir dir(folder);
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.so")}, QDir::Files | QDir::Readable, QDir::Name);
+    for (const QString& name : names)
+        addModule(dir.absoluteFilePath(name));
+}
+
+QString PreferencesWindow::pageLabel(int page) const
+{
+    return page >= 0 && page < pageCount() ? m_pages[page]->label : QString();
+}
+
+QString PreferencesWindow::pageError(int page) const
+{
+    return page >= 0 && page < pageCount() ? m_pages[page]->error : QString();
+}
+
+NSPreferencePane* PreferencesWindow::pane(int page) const
+{
+    return page >= 0 && page < pageCount() ? m_pages[page]->pane.data() : nullptr;
+}
+
+int PreferencesWindow::pageNamed(const QString& name) const
+{
+    for (int i = 0; i < pageCount(); ++i) {
+        if (m_pages[i]->label == name || QFileInfo(m_pages[i]->path).completeBaseName() == name)
+            return i;
+    }
+    return -1;
+}
+
+bool PreferencesWindow::prepare(Page& page)
+{
+    if (!page.pane)
+        return false;
+    if (!page.viewLoaded) {
+        page.viewLoaded = true;
+        QWidget* view = page.pane->mainView();
+        if (!view) {
+            page.error = tr("The pane \"%1\" could not make its view.").arg(page.label);
+            page.holder->layout()->addWidget(errorLabel(page.error));
+            page.pane = nullptr;
+            return false;
+        }
+        page.holder->layout()->addWidget(view);
+        page.pane->mainViewDidLoad();
+    }
+    return page.error.isEmpty();
+}
+
+void PreferencesWindow::willShow(int index)
+{
+    Page& page = *m_pages[index];
+    if (prepare(page))
+        page.pane->willSelect();
+}
+
+void PreferencesWindow::didHide(int index)
+{
+    if (index < 0 || index >= pageCount())
+        return;
+    Page& page = *m_pages[index];
+    if (page.pane && page.error.isEmpty())
+        page.pane->didUnselect();
+}
+
+void PreferencesWindow::selectPage(int index)
+{
+    if (index < 0 || index >= pageCount() || index == m_current)
+        return;
+    const int previous = m_current;
+    m_current = index;
+    {
+        const QSignalBlocker quiet(m_list);
+        m_list->setCurrentRow(index);
+    }
+    if (!m_shown) {
+        m_stack->setCurrentIndex(index);
+        return;
+    }
+    willShow(index);
+    m_stack->setCurrentIndex(index);
+    didHide(previous);
+}
+
+void PreferencesWindow::setVisible(bool visible)
+{
+    if (visible && !isVisible()) {
+        if (m_current >= 0) {
+            m_stack->setCurrentIndex(m_current);
+            willShow(m_current);
+        }
+        m_shown = true;
+        QMainWindow::setVisible(true);
+    } else if (!visible && isVisible()) {
+        QMainWindow::setVisible(false);
+        if (m_shown)
+            didHide(m_current);
+        m_shown = false;
+    } else {
+        QMainWindow::setVisible(visible);
+    }
+}

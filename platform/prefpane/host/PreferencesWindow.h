@@ -1,0 +1,69 @@
+// The preferences host's window: one page per pane module, a list of the
+// pages beside them. It drives each pane's lifecycle:
+//
+//   - the view is made and mainViewDidLoad called once, when the page is
+//     first about to be shown;
+//   - willSelect before the page is shown (chosen in the list, or the window
+//     shown while it is the current page);
+//   - didUnselect after it has been hidden (another page chosen, the window
+//     hidden or closed, the window destroyed when the host quits).
+//
+// A module that cannot be used gets a page with the loader's error text.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class NSPreferencePane;
+class QListWidget;
+class QPluginLoader;
+class QStackedWidget;
+
+class PreferencesWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit PreferencesWindow(QWidget* parent = nullptr);
+    ~PreferencesWindow() override;
+
+    // The folder the installed pane modules live in: lib/tessaly/panes beside
+    // the program's bin folder (so also in the build tree).
+    static QString installedPaneFolder();
+
+    // Adds the page of the module at path; its index.
+    int addModule(const QString& path);
+    // Adds the modules of folder (files ending in .so), by name.
+    void addModulesInFolder(const QString& folder);
+
+    int pageCount() const { return int(m_pages.size()); }
+    QString pageLabel(int page) const;
+    // Empty when the page's pane was loaded.
+    QString pageError(int page) const;
+    NSPreferencePane* pane(int page) const;
+    // The page whose label or module file name (without its suffix) is name;
+    // -1 when none is.
+    int pageNamed(const QString& name) const;
+
+    int currentPage() const { return m_current; }
+    void selectPage(int page);
+
+    void setVisible(bool visible) override;
+
+private:
+    struct Page;
+    // Makes the page's view on first use; false when it cannot be shown
+    // as a pane.
+    bool prepare(Page& page);
+    void willShow(int page);
+    void didHide(int page);
+
+    QListWidget* m_list;
+    QStackedWidget* m_stack;
+    std::vector<std::unique_ptr<Page>> m_pages;
+    int m_current = -1;
+    bool m_shown = false; // the current page has had willSelect and no didUnselect since
+};

@@ -1,0 +1,3 @@
+// Compiled by the tests as code outside platform/ would be: the private
+// include path is the platform's own, so the bare name is not found.
+#include "GraphicsCore.h"

@@ -1,0 +1,173 @@
+// The host's window in this process: the order of the panes' lifecycle
+// calls as pages are switched and the window hidden, shown and closed, and
+// the pages of modules that cannot be used.
+#include "platform/prefpane/PreferencePane.h"
+#include "platform/prefpane/host/PreferencesWindow.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPluginLoader>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <unistd.h>
+
+using namespace testsupport;
+
+// Readable strings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace
+{
+
+class HostWindow : public ::testing::Test
+{
+protected:
+    TempFolder dir;
+    void SetUp() override
+    {
+        qputenv("TESSALY_TEST_PANE_RECORD", dir / "record");
+        qputenv("XDG_CONFIG_HOME", dir.path());
+    }
+    // The lines recorded since the last call.
+    QStringList Taken()
+    {
+        const QString text = QString::fromUtf8(ReadFile(dir / "record"));
+        ::unlink((dir / "record").constData());
+        return text.split(u'\n', Qt::SkipEmptyParts);
+    }
+    // The lifecycle calls among lines, checking that each willSelect came
+    // before its pane's view was shown and each didUnselect after it was
+    // hidden.
+    static QStringList Calls(const QStringList& lines)
+    {
+        QStringList calls;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QString pane = lines[i].section(u' ', 0, 1);
+            if (lines[i].endsWith(" willSelect")) {
+                EXPECT_GT(lines.indexOf(pane + " shown", i), i)
+                    << "shown after " << lines[i].toStdString();
+            }
+            if (lines[i].endsWith(" didUnselect")) {
+                const qsizetype hidden = lines.lastIndexOf(pane + " hidden", i);
+                EXPECT_TRUE(hidden >= 0 && hidden < i)
+                    << "hidden before " << lines[i].toStdString();
+            }
+            if (!lines[i].endsWith(" shown") && !lines[i].endsWith(" hidden"))
+                calls << lines[i];
+        }
+        return calls;
+    }
+};
+
+TEST_F(HostWindow, CallsEachPaneAroundEachShowingAndHiding)
+{
+    PreferencesWindow window;
+    const int a = window.addModule(RECORDER_A);
+    const int b = window.addModule(RECORDER_B);
+    ASSERT_EQ(window.pageLabel(a), "Recorder A");
+    ASSERT_EQ(window.pageLabel(b), "Recorder B");
+    EXPECT_TRUE(Taken().isEmpty()); // nothing before the window is shown
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        QStringList expected;
+    };
+    const Step steps[] = {
+        {"show", [&] { window.show(); }, {"Recorder A mainViewDidLoad", "Recorder A willSelect"}},
+        {"choose B",
+         [&] { window.selectPage(b); },
+         {"Recorder B mainViewDidLoad", "Recorder B willSelect", "Recorder A didUnselect"}},
+        {"choose B again", [&] { window.selectPage(b); }, {}},
+        {"hide", [&] { window.hide(); }, {"Recorder B didUnselect"}},
+        {"choose A while hidden", [&] { window.selectPage(a); }, {}},
+        {"show again", [&] { window.show(); }, {"Recorder A willSelect"}},
+        {"choose B, loaded before",
+         [&] { window.selectPage(b); },
+         {"Recorder B willSelect", "Recorder A didUnselect"}},
+        {"close", [&] { window.close(); }, {"Recorder B didUnselect"}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        EXPECT_EQ(Calls(Taken()), step.expected);
+    }
+}
+
+TEST_F(HostWindow, DestroyingTheShownWindowUnselectsItsPage)
+{
+    {
+        PreferencesWindow window;
+        window.addModule(RECORDER_A);
+        window.show();
+        Taken();
+    }
+    EXPECT_EQ(Calls(Taken()), QStringList({"Recorder A didUnselect"}));
+}
+
+TEST_F(HostWindow, ModulesThatCannotBeUsedShowWhy)
+{
+    ASSERT_TRUE(WriteFile(dir / "text.so", "this is not a library"));
+    const auto loaderError = [](const QString& path) {
+        QPluginLoader loader(path);
+        EXPECT_FALSE(loader.load());
+        return loader.errorString();
+    };
+    struct Case {
+        QString path;
+        QString error; // the whole text, or a part of it
+    };
+    const Case cases[] = {
+        {QString::fromUtf8(dir / "text.so"), loaderError(QString::fromUtf8(dir / "text.so"))},
+        {QString::fromUtf8(dir / "missing.so"), loaderError(QString::fromUtf8(dir / "missing.so"))},
+        {PLAIN_LIBRARY, loaderError(PLAIN_LIBRARY)},
+        {OTHER_PLUGIN, "org.example.ImageFilter/1"},
+        {PANE_WITHOUT_INTERFACE, "does not provide the preference pane interface"},
+    };
+
+    PreferencesWindow window;
+    window.addModule(RECORDER_A);
+    window.show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        ASSERT_FALSE(c.error.isEmpty());
+        const int page = window.addModule(c.path);
+        EXPECT_EQ(window.pane(page), nullptr);
+        EXPECT_TRUE(window.pageError(page).contains(c.error))
+            << window.pageError(page).toStdString();
+        // The page shows the same text, and choosing it unselects the pane
+        // that was shown without calling anything else.
+        window.selectPage(page);
+        auto* label = window.findChild<QLabel*>(QStringLiteral("paneError"));
+        ASSERT_NE(label, nullptr);
+        bool shown = false;
+        for (QLabel* l : window.findChildren<QLabel*>(QStringLiteral("paneError")))
+            shown = shown || (l->isVisible() && l->text() == window.pageError(page));
+        EXPECT_TRUE(shown);
+        window.selectPage(0);
+        window.selectPage(page);
+    }
+    window.close();
+    // Recorder A was shown at first and each time its page came back, and
+    // each showing ended when an error page was chosen.
+    const QStringList record = Calls(Taken());
+    EXPECT_EQ(record.count("Recorder A mainViewDidLoad"), 1);
+    EXPECT_EQ(record.count("Recorder A willSelect"), 1 + 5);
+    EXPECT_EQ(record.count("Recorder A didUnselect"), 1 + 5);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
