@@ -4,13 +4,15 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build ccache pkg-config
+    # UiTools' CMake package asks for Qt's OpenGL module.
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev
-    desktop-file-utils
     libvips-dev zlib1g-dev
     # libvips reads BMP, Targa, ICO, PCX, PSD and XPM through ImageMagick's library.
     libmagickcore-6.q16-6
     libgtest-dev libgmock-dev googletest
+    # The session bus, the desktop file and metainfo checks, the Debian package.
     dbus desktop-file-utils appstream dpkg-dev
+    # Test pictures of formats libvips cannot write; screenshots under Xvfb.
     imagemagick xvfb xauth x11-utils
 )
 # The fuzz targets (scripts/fuzz.sh, which the tests run too) need clang and

@@ -9,6 +9,9 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh fuzz
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+# Paths relative to the clone, and no working folder in the hash, so a clone
+# in another folder reuses what an earlier build compiled.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake --preset asan
 cmake --build --preset asan -j"$(nproc)"
 ctest --preset asan -j"$(nproc)" --timeout 300

@@ -66,3 +66,11 @@ OSErr RegisterIconRefFromFSRef(OSType, OSType, const FSRef* iconFile, IconRef* t
     *theIconRef = new OpaqueIconRef{icon};
     return noErr;
 }
+
+OSErr ReleaseIconRef(IconRef theIconRef)
+{
+    if (!theIconRef)
+        return paramErr;
+    delete theIconRef;
+    return noErr;
+}

@@ -23,3 +23,5 @@ Boolean CFURLGetFSRef(const CFURLRef& url, FSRef* fsRef);
 // Registers the icon file as the application's icon (the windows' icon).
 OSErr RegisterIconRefFromFSRef(OSType creator, OSType iconType, const FSRef* iconFile,
                                IconRef* theIconRef);
+// Gives back an icon reference that RegisterIconRefFromFSRef handed out.
+OSErr ReleaseIconRef(IconRef theIconRef);

@@ -30,6 +30,7 @@ TEST_F(Startup, BundleResourcesAreFoundBesideTheProgram)
         IconRef icon = nullptr;
         EXPECT_EQ(GetIconRefForResource("Tessaly", FOUR_CHAR_CODE("APPL"), &icon), noErr);
         EXPECT_FALSE(QApplication::windowIcon().isNull());
+        EXPECT_EQ(ReleaseIconRef(icon), noErr);
     }
     EXPECT_FALSE(MakeFSRefForBundleResource("NoSuchResource", "icns", &ref));
     EXPECT_EQ(GetIconRefForResource("NoSuchResource", FOUR_CHAR_CODE("APPL"), nullptr), fnfErr);
