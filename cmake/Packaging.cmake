@@ -1,18 +1,8 @@
-# Installing Tessaly and packing it for Debian. Included last, so that every
-# program and pane module exists; the share/ resources that the programs'
-# own folders put into the build tree are installed from there.
+# Installing Tessaly and packing it for Debian. The programs and the pane
+# module install themselves from their own folders; the share/ resources
+# that those folders put into the build tree are installed from there.
 include(GNUInstallDirs)
 
-foreach(program tessaly tessaly-preferences)
-    if(TARGET ${program})
-        install(TARGETS ${program} RUNTIME DESTINATION bin)
-    endif()
-endforeach()
-foreach(pane TessalyCMPrefPane)
-    if(TARGET ${pane})
-        install(TARGETS ${pane} LIBRARY DESTINATION lib/tessaly/panes)
-    endif()
-endforeach()
 # The bundle (interface files; the icon is installed by data/) as the build
 # tree holds it.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/share/tessaly/ DESTINATION share/tessaly

@@ -21,7 +21,7 @@ void WriteWhole(const QByteArray& path, const uint8_t* data, size_t size);
 QByteArray ReadWhole(const QByteArray& path);
 // The names in a folder, sorted, without "." and "..".
 QList<QByteArray> NamesIn(const QByteArray& folder);
-// A reference or specification for an item that must exist; aborts otherwise.
+// A file reference or file specification for an item that must exist; aborts otherwise.
 FSRef RefFor(const QByteArray& path);
 FSSpec SpecFor(const QByteArray& path);
 // Stops the run with a message, the way a sanitizer would, so that libFuzzer

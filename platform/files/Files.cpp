@@ -177,7 +177,7 @@ OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef)
 {
     if (!source || !newRef || source->vRefNum != kSpecVolume || source->parID <= 0)
         return paramErr;
-    // A specification may come from bytes held elsewhere (a descriptor): a
+    // A file specification may come from bytes held elsewhere (a descriptor): a
     // length beyond the name field or a NUL inside the name names nothing.
     if (source->name[0] >= sizeof source->name)
         return bdNamErr;

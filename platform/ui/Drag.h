@@ -1,8 +1,8 @@
 // The drag manager over Qt's drag and drop. The items of a drag are the URLs
 // it carries (or, without URLs, its data as one item). An item that is a
 // file:// URL of an existing file or folder has the HFS flavor ("hfs "),
-// whose data is the 80-byte flavor record holding the item's file
-// specification; other items have no flavor that is asked for here.
+// whose data is the 80-byte flavor record holding the item's
+// file specification; other items have no flavor that is asked for here.
 //
 // Handlers installed on a window see the drags over it: tracking messages as
 // the drag enters, moves and leaves, and the receive call on a drop. A
