@@ -208,6 +208,11 @@ private:
                 text += m_reader.text();
                 break;
             case QXmlStreamReader::EndElement:
+                // A document in another encoding (UTF-7 says so in its
+                // declaration) can decode into lone surrogates or control
+                // characters that no writer could put back.
+                if (!isStorableText(text))
+                    return fail(QStringLiteral("text that a property list cannot hold"));
                 return text;
             case QXmlStreamReader::Comment:
             case QXmlStreamReader::ProcessingInstruction:

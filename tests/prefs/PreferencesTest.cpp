@@ -413,3 +413,32 @@ TEST(PropertyList, StoresEachValueInTheKindItHasInAFile)
     for (const QVariant& value : refused)
         EXPECT_FALSE(storableValue(value)) << value.typeName();
 }
+
+// An input the property-list fuzz target turned up: a document declared as
+// UTF-7, whose key decodes into lone surrogates. Such text cannot be written
+// back, so the file counts as malformed rather than as values that a later
+// write would fail on; what the reader does take survives a write and a read.
+TEST(PropertyList, WhatItReadsItCanWriteAndReadAgain)
+{
+    const QByteArray xml("<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n\n<plist version=\"1.0\">\n\t<dict>\n\t\t<key>l+++++++++++++++++++++++++333333333333333333333333333333333333333SSSSSS\rwindo\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\rSSSSSSSSSSSSSSSSSSSSSSSSetfSSSSSS++++++++Eio>Window</key>\n\t\t<dict>\n\t\t\t<key>x05ce</key>\n\t\t\t<string>20 10 400 300</string>\n\t\t\t<key>Open</key>\n\t\t\t<false/>\n\t\t</dict>\n\t</dict>\n</plist>\n");
+    const ParsedPropertyList parsed = parsePropertyList(xml);
+    EXPECT_FALSE(parsed.ok);
+    EXPECT_TRUE(parsed.values.isEmpty());
+    EXPECT_FALSE(parsed.error.isEmpty());
+
+    // The same document in UTF-8, carriage returns and all, reads and
+    // round-trips.
+    QByteArray utf8 = xml;
+    utf8.replace("UTF-7", "UTF-8");
+    const ParsedPropertyList taken = parsePropertyList(utf8);
+    ASSERT_TRUE(taken.ok) << taken.error.toStdString();
+    for (auto it = taken.values.cbegin(); it != taken.values.cend(); ++it) {
+        EXPECT_TRUE(isStorableText(it.key()));
+        EXPECT_TRUE(storableValue(it.value()));
+    }
+    const QByteArray written = serializePropertyList(taken.values);
+    const ParsedPropertyList again = parsePropertyList(written);
+    ASSERT_TRUE(again.ok);
+    EXPECT_EQ(serializePropertyList(again.values), written);
+    EXPECT_EQ(again.values, taken.values);
+}
