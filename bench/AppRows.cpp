@@ -93,12 +93,6 @@ WindowedRun RunWindowed(const Programs& programs, const QByteArray& sources, con
     return run;
 }
 
-double EngineSeconds(const ProcessRun& run)
-{
-    const qsizetype at = run.output.indexOf("RESULT ");
-    return at < 0 ? 0 : run.output.mid(at + 7).trimmed().split('\n').front().toDouble();
-}
-
 struct AppSet {
     QByteArray label;
     QByteArray sources;
@@ -173,7 +167,7 @@ int RunApplicationBenchmark(const QByteArray& self, const QByteArray& workFolder
                     const ProcessRun engine =
                         RunProcess({self, "engine", set.sources, out, set.extension});
                     succeeded = engine.succeeded;
-                    seconds = EngineSeconds(engine);
+                    seconds = ReportedSeconds(engine, 0);
                 } else if (succeeded && which == 1) {
                     const WindowedRun app =
                         RunWindowed(programs, set.sources, out, pictures, false);

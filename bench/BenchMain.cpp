@@ -64,14 +64,6 @@ struct Contender {
     std::function<ProcessRun(const Set&, const QByteArray& out)> run;
 };
 
-double TimeOf(const ProcessRun& result)
-{
-    // The in-process loops time themselves, without process start-up.
-    if (const qsizetype at = result.output.indexOf("RESULT "); at >= 0)
-        return result.output.mid(at + 7).trimmed().split('\n').front().toDouble();
-    return result.seconds;
-}
-
 // Runs the contenders in turn, repeats times over, so that load from other
 // work on the machine falls on all of them alike; each keeps its best time.
 // Outputs stay until every run of the set is done: removing files makes the
@@ -89,7 +81,7 @@ std::vector<Row> Measure(const Set& set, const std::vector<Contender>& contender
             if (!result.succeeded)
                 std::fprintf(stderr, "%s on %s failed\n", contenders[i].label.constData(),
                              set.label.constData());
-            const double seconds = TimeOf(result);
+            const double seconds = ReportedSeconds(result, result.seconds);
             Row& row = rows[i];
             if (round == 0 || seconds < row.seconds) {
                 row.seconds = seconds;

@@ -77,3 +77,11 @@ ProcessRun RunProcess(const std::vector<QByteArray>& arguments)
     run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
 }
+
+double ReportedSeconds(const ProcessRun& run, double fallback)
+{
+    const qsizetype at = run.output.indexOf("RESULT ");
+    if (at < 0)
+        return fallback;
+    return run.output.mid(at + 7).trimmed().split('\n').front().toDouble();
+}

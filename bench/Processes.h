@@ -15,3 +15,7 @@ struct ProcessRun {
 
 // Runs program (looked up in PATH) with arguments and waits for it.
 ProcessRun RunProcess(const std::vector<QByteArray>& arguments);
+
+// The seconds an in-process loop reported on its "RESULT " line, which leave
+// out its start-up; fallback when it printed none.
+double ReportedSeconds(const ProcessRun& run, double fallback);
