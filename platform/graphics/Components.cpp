@@ -17,6 +17,7 @@ struct OpaqueComponentInstance {
     QByteArray sourcePath; // an importer's file; an exporter's input
     QByteArray outputPath; // an exporter's output file
     CodecQ quality = codecNormalQuality;
+    UInt64 decodedBytes = 0; // an importer's picture, from its header
 };
 
 namespace
@@ -91,10 +92,25 @@ OSErr GetGraphicsImporterForFile(const FSSpec* theFile, GraphicsImportComponent*
     QByteArray path;
     if (const OSErr status = PathOfFSSpec(theFile, &path))
         return status;
-    if (const OSErr status = platform::ProbePicture(path))
+    platform::PictureHeader header;
+    if (const OSErr status = platform::ProbePicture(path, &header))
         return status;
     *gi = Register(GraphicsImporterComponentType, kQTFileTypePicture);
     (*gi)->sourcePath = path;
+    (*gi)->decodedBytes = platform::DecodedBytes(header);
+    return noErr;
+}
+
+ComponentResult GraphicsImportGetDecodedByteCount(GraphicsImportComponent ci, UInt64* bytes)
+{
+    if (!bytes)
+        return paramErr;
+    *bytes = 0;
+    if (!IsLive(ci, GraphicsImporterComponentType))
+        return badComponentInstance;
+    if (ci->sourcePath.isEmpty())
+        return paramErr; // the file-less importer has no picture
+    *bytes = ci->decodedBytes;
     return noErr;
 }
 

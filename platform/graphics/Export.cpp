@@ -10,6 +10,10 @@
 
 #include <vips/vips8>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <new>
 #include <string>
 
@@ -32,15 +36,64 @@ void Save(const vips::VImage& picture, const SaverEntry& saver, CodecQ quality,
         vips::VImage::option()->set("in", picture)->set("target", target));
 }
 
+std::atomic<UInt64> gMemoryBudget{0};
+
+UInt64 DefaultMemoryBudget()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return UInt64(1) << 30;
+    return UInt64(pages) * UInt64(pageSize) / 4;
+}
+
 } // namespace
 
-OSErr ProbePicture(const QByteArray& path)
+UInt64 PictureMemoryBudget()
+{
+    static const UInt64 byDefault = DefaultMemoryBudget();
+    const UInt64 set = gMemoryBudget.load();
+    return set ? set : byDefault;
+}
+
+void SetPictureMemoryBudget(UInt64 bytes)
+{
+    gMemoryBudget = bytes;
+}
+
+void SetThreadsPerPicture(int threads)
+{
+    if (graphics::EnsureVips())
+        vips_concurrency_set(std::max(0, threads));
+}
+
+UInt64 DecodedBytes(const PictureHeader& header)
+{
+    if (header.width <= 0 || header.height <= 0 || header.bands <= 0 ||
+        header.bytesPerSample <= 0 || header.pages <= 0)
+        return 0;
+    return UInt64(header.width) * UInt64(header.height) * UInt64(header.bands) *
+           UInt64(header.bytesPerSample) * UInt64(header.pages);
+}
+
+OSErr ProbePicture(const QByteArray& path, PictureHeader* header)
 {
     PictureSource source;
     if (const OSErr status = source.Open(path))
         return status;
     vips::VImage picture;
-    return source.Load(graphics::PixelAccess::Sequential, graphics::Pages::First, &picture);
+    if (const OSErr status =
+            source.Load(graphics::PixelAccess::Sequential, graphics::Pages::First, &picture))
+        return status;
+    if (header) {
+        VipsImage* image = picture.get_image();
+        header->width = image->Xsize;
+        header->height = image->Ysize;
+        header->bands = image->Bands;
+        header->bytesPerSample = int(vips_format_sizeof(image->BandFmt));
+        header->pages = source.Animated() ? std::max(1, vips_image_get_n_pages(image)) : 1;
+    }
+    return noErr;
 }
 
 OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath, OSType exportType,

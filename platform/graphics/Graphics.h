@@ -46,6 +46,9 @@ OSErr CloseComponent(ComponentInstance ci);
 // and type code are not looked at); an error status otherwise.
 OSErr GetGraphicsImporterForFile(const FSSpec* theFile, GraphicsImportComponent* gi);
 
+// The memory the importer's picture takes once decoded (from its header).
+ComponentResult GraphicsImportGetDecodedByteCount(GraphicsImportComponent ci, UInt64* bytes);
+
 ComponentResult GraphicsExportSetInputGraphicsImporter(GraphicsExportComponent ci,
                                                        GraphicsImportComponent grip);
 ComponentResult GraphicsExportSetOutputFile(GraphicsExportComponent ci, const FSSpec* theFile);

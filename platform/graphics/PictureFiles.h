@@ -20,8 +20,32 @@ namespace platform
 // the converter busy for long.
 constexpr long long kMaxPicturePixels = 1LL << 28;
 
-// Whether a picture loader reads the file at path: noErr, or why not.
-OSErr ProbePicture(const QByteArray& path);
+// What a picture's header tells before any pixel is decoded.
+struct PictureHeader {
+    long long width = 0;
+    long long height = 0; // of one page
+    int bands = 0;
+    int bytesPerSample = 0;
+    int pages = 1; // frames the loader reads as one picture (animations)
+};
+
+// The memory the picture takes once decoded, every frame it loads.
+UInt64 DecodedBytes(const PictureHeader& header);
+
+// Whether a picture loader reads the file at path: noErr, or why not. With
+// header given, it also gets what the picture's header says.
+OSErr ProbePicture(const QByteArray& path, PictureHeader* header = nullptr);
+
+// The memory that the pictures converting at one time in this process may
+// take together: a quarter of physical memory unless set; setting 0 brings
+// the default back. Several conversions at once count their decoded sizes
+// against it, and the JPEG saver's whole-picture buffer has to fit in it.
+UInt64 PictureMemoryBudget();
+void SetPictureMemoryBudget(UInt64 bytes);
+
+// The threads libvips gives each picture; 0 leaves libvips' own choice (one
+// per core). A process converting several pictures at once gives each one.
+void SetThreadsPerPicture(int threads);
 
 // Converts the picture at sourcePath into exportType at quality (0..1024)
 // and puts it at outputPath, replacing what is there (the claimed, empty
