@@ -12,8 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-
-#include <sys/resource.h>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,24 +21,7 @@
 namespace
 {
 
-struct Programs {
-    QByteArray bench;
-    QByteArray tessaly;
-    QByteArray storeSettings;
-};
-
 constexpr int kLongestRunMs = 30 * 60 * 1000;
-
-// Stores the copy-to folder, quit-when-done and the output format in the
-// preference folder every run of the program reads.
-bool StoreSettings(const Programs& programs, const QByteArray& out, const QByteArray& extension)
-{
-    QProcess store;
-    store.start(QString::fromUtf8(programs.storeSettings),
-                {QString::fromUtf8(out), QString::fromUtf8(extension)});
-    return store.waitForFinished(60000) && store.exitStatus() == QProcess::NormalExit &&
-           store.exitCode() == 0;
-}
 
 // Whether the folder holds count finished outputs: a claimed name stays empty
 // until its picture is renamed over it, and temporary files are hidden.
@@ -54,27 +36,53 @@ bool OutputsComplete(const QString& folder, int count)
     });
 }
 
-struct WindowedRun {
-    bool succeeded = false;
-    double seconds = 0; // from the launch until the last output is complete
-    QByteArray errors;  // its standard error
-};
+} // namespace
 
-// Launches the windowed program with the folder dropped on its icon, as a
-// user would, and times it until its outputs are complete; it then says
-// goodbye and quits by itself.
+Programs ProgramsBeside(const QByteArray& self)
+{
+    const QByteArray bin = self.left(self.lastIndexOf('/'));
+    return {self, bin + "/tessaly", bin + "/tessaly_store_settings"};
+}
+
+void IsolateApplicationRuns(const QByteArray& work)
+{
+    const QByteArray config = work + "/app-config";
+    RemoveTree(config);
+    MakeFolders(config);
+    qputenv("XDG_CONFIG_HOME", config);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tessaly-bench-bus");
+    qunsetenv("TESSALY_REPORT_EVENT_LOOP");
+}
+
+bool StoreSettings(const Programs& programs, const QByteArray& out, const QByteArray& extension)
+{
+    QProcess store;
+    store.start(QString::fromUtf8(programs.storeSettings),
+                {QString::fromUtf8(out), QString::fromUtf8(extension)});
+    return store.waitForFinished(60000) && store.exitStatus() == QProcess::NormalExit &&
+           store.exitCode() == 0;
+}
+
 WindowedRun RunWindowed(const Programs& programs, const QByteArray& sources, const QByteArray& out,
-                        int count, bool reportEventLoop)
+                        int count, const std::vector<std::pair<QString, QString>>& environment)
 {
     WindowedRun run;
     QProcess app;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (reportEventLoop)
-        environment.insert(QStringLiteral("TESSALY_REPORT_EVENT_LOOP"), QStringLiteral("1"));
-    app.setProcessEnvironment(environment);
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : environment)
+        variables.insert(name, value);
+    app.setProcessEnvironment(variables);
+    QTemporaryFile report;
+    report.open();
+    QStringList command;
+    for (const QByteArray& argument :
+         WithPeakMemoryReport({programs.tessaly, sources}, report.fileName().toUtf8()))
+        command.push_back(QString::fromUtf8(argument));
+    const double cpuBefore = ChildrenCpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    app.start(QString::fromUtf8(programs.tessaly), {QString::fromUtf8(sources)});
+    app.start(command.front(), command.mid(1));
     if (!app.waitForStarted())
         return run;
     bool complete = false;
@@ -89,9 +97,16 @@ WindowedRun RunWindowed(const Programs& programs, const QByteArray& sources, con
         complete = false;
     }
     run.errors = app.readAllStandardError();
+    if (!complete)
+        run.errors += "\nthe outputs were not complete\n";
     run.succeeded = complete && app.exitStatus() == QProcess::NormalExit && app.exitCode() == 0;
+    run.cpuSeconds = ChildrenCpuSeconds() - cpuBefore;
+    run.peakMemoryKiB = ReadPeakMemory(report.fileName().toUtf8());
     return run;
 }
+
+namespace
+{
 
 struct AppSet {
     QByteArray label;
@@ -108,18 +123,6 @@ struct AppRow {
     int pictures = 0;
 };
 
-// Processor time of the children reaped so far. Between two readings it is
-// what one run cost, start-up included, however busy the machine was: on a
-// loaded machine the wall time of the program, whose threads hand each file
-// from one to the other, also counts the waits for a turn on a processor.
-double ChildrenCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 int gOutputs = 0;
 
 } // namespace
@@ -127,21 +130,11 @@ int gOutputs = 0;
 int RunApplicationBenchmark(const QByteArray& self, const QByteArray& workFolder)
 {
     const QByteArray work = QFileInfo(QString::fromUtf8(workFolder)).absoluteFilePath().toUtf8();
-    const QByteArray bin = self.left(self.lastIndexOf('/'));
-    const Programs programs{self, bin + "/tessaly", bin + "/tessaly_store_settings"};
+    const Programs programs = ProgramsBeside(self);
     Corpus corpus;
     if (!PrepareCorpus(work + "/corpus", &corpus))
         return 1;
-
-    // Every run reads its own preference folder, draws offscreen, and has no
-    // session bus, so each is an instance of its own.
-    const QByteArray config = work + "/app-config";
-    RemoveTree(config);
-    MakeFolders(config);
-    qputenv("XDG_CONFIG_HOME", config);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tessaly-bench-bus");
-    qunsetenv("TESSALY_REPORT_EVENT_LOOP");
+    IsolateApplicationRuns(work);
 
     const std::vector<AppSet> sets = {
         {"(a) 200 640x480 PNG>JPEG", corpus.smallPngs, "jpg", 3},
@@ -169,8 +162,7 @@ int RunApplicationBenchmark(const QByteArray& self, const QByteArray& workFolder
                     succeeded = engine.succeeded;
                     seconds = ReportedSeconds(engine, 0);
                 } else if (succeeded && which == 1) {
-                    const WindowedRun app =
-                        RunWindowed(programs, set.sources, out, pictures, false);
+                    const WindowedRun app = RunWindowed(programs, set.sources, out, pictures);
                     succeeded = app.succeeded;
                     seconds = app.seconds;
                 } else if (succeeded) {
@@ -212,7 +204,8 @@ int RunApplicationBenchmark(const QByteArray& self, const QByteArray& workFolder
     double largeSeconds = 0;
     if (StoreSettings(programs, out, "jpg")) {
         const WindowedRun large =
-            RunWindowed(programs, corpus.hugePng, out, int(FilesIn(corpus.hugePng).size()), true);
+            RunWindowed(programs, corpus.hugePng, out, int(FilesIn(corpus.hugePng).size()),
+                        {{QStringLiteral("TESSALY_REPORT_EVENT_LOOP"), QStringLiteral("1")}});
         largeSeconds = large.seconds;
         const QRegularExpression report(QStringLiteral("longest event-loop gap: (\\d+) ms"));
         for (auto match = report.globalMatch(QString::fromUtf8(large.errors)); match.hasNext();)

@@ -6,13 +6,18 @@
 //
 //   tessaly_bench run <work folder>            the whole benchmark
 //   tessaly_bench app <work folder>            the application's rows
+//   tessaly_bench parallel <work folder> [N]   several pictures at once, N
+//                                              at a time (default: cores)
 //   tessaly_bench engine <sources> <dest> <ext>  one timed engine loop
 //   tessaly_bench floor <sources> <dest> <ext> [libvips options]
+//   tessaly_bench floor-parallel <sources> <dest> <ext> <threads>
 #include "AppRows.h"
+#include "Contenders.h"
 #include "Corpus.h"
 #include "Loops.h"
+#include "Measure.h"
 #include "NameLookup.h"
-#include "Processes.h"
+#include "ParallelRows.h"
 #include "Report.h"
 
 #include <vips/vips8>
@@ -24,134 +29,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <string>
 
-namespace {
+namespace
+{
 
 QByteArray gSelf;
 QByteArray gWork;
-int gOutputs = 0;
 
-struct Set {
-    QByteArray label;
-    QByteArray sources;
-    QByteArray extension;
-    int pictures = 0;
-    double megapixels = 0;
-};
-
-Set Describe(QByteArray label, QByteArray sources, QByteArray extension)
+std::vector<Row> MeasureFastest(const Set& set, const std::vector<Contender>& contenders,
+                                int repeats, const std::vector<QByteArray>& destinations = {})
 {
-    Set set{label, sources, extension};
-    set.pictures = int(FilesIn(sources).size());
-    set.megapixels = double(PixelsIn(sources)) / 1e6;
-    return set;
-}
-
-QByteArray NewOutputFolder()
-{
-    const QByteArray folder = gWork + "/out/" + QByteArray::number(++gOutputs);
-    RemoveTree(folder);
-    MakeFolders(folder);
-    return folder;
-}
-
-// One way of converting a set: a label and how to run it into a folder.
-struct Contender {
-    QByteArray label;
-    std::function<ProcessRun(const Set&, const QByteArray& out)> run;
-};
-
-// Runs the contenders in turn, repeats times over, so that load from other
-// work on the machine falls on all of them alike; each keeps its best time.
-// Outputs stay until every run of the set is done: removing files makes the
-// file system slower to create the next ones, for whoever comes next.
-std::vector<Row> Measure(const Set& set, const std::vector<Contender>& contenders, int repeats,
-                         const std::vector<QByteArray>& destinations = {})
-{
-    std::vector<Row> rows(contenders.size());
-    std::vector<QByteArray> written;
-    for (int round = 0; round < repeats; ++round) {
-        for (size_t i = 0; i < contenders.size(); ++i) {
-            const QByteArray out =
-                destinations.empty() ? NewOutputFolder() : destinations[size_t(round)];
-            const ProcessRun result = contenders[i].run(set, out);
-            if (!result.succeeded)
-                std::fprintf(stderr, "%s on %s failed\n", contenders[i].label.constData(),
-                             set.label.constData());
-            const double seconds = ReportedSeconds(result, result.seconds);
-            Row& row = rows[i];
-            if (round == 0 || seconds < row.seconds) {
-                row.seconds = seconds;
-                row.outputBytes = BytesIn(out);
-            }
-            row.peakMemoryKiB = std::max(row.peakMemoryKiB, result.peakMemoryKiB);
-            written.push_back(out);
-        }
-    }
-    for (size_t i = 0; i < contenders.size(); ++i) {
-        rows[i].set = set.label;
-        rows[i].contender = contenders[i].label;
-        rows[i].pictures = set.pictures;
-        rows[i].megapixels = set.megapixels;
-        std::fprintf(stderr, "  %-28s %-34s %8.3f s\n", set.label.constData(),
-                     contenders[i].label.constData(), rows[i].seconds);
-    }
-    for (const QByteArray& out : written) {
-        if (destinations.empty())
-            RemoveTree(out);
-        else
-            RemoveFilesExcept(out, "existing-");
-    }
-    return rows;
-}
-
-Contender Engine()
-{
-    return {"engine (ProcessFSRef)", [](const Set& set, const QByteArray& out) {
-                return RunProcess({gSelf, "engine", set.sources, out, set.extension});
-            }};
-}
-
-Contender Floor(const QByteArray& label = "floor (libvips loop)", const QByteArray& options = {},
-                bool safeWrites = false)
-{
-    return {label, [=](const Set& set, const QByteArray& out) {
-                return RunProcess({gSelf, safeWrites ? "floor-safe" : "floor", set.sources, out,
-                                   set.extension, options});
-            }};
-}
-
-Contender Mogrify()
-{
-    return {"mogrify -quality 75", [](const Set& set, const QByteArray& out) {
-                std::vector<QByteArray> arguments = {"mogrify", "-path",   out, "-format",
-                                                     set.extension, "-quality", "75"};
-                for (const QByteArray& file : FilesIn(set.sources))
-                    arguments.push_back(file);
-                return RunProcess(arguments);
-            }};
-}
-
-Contender VipsCopy(const QByteArray& extension)
-{
-    const QByteArray options = extension == "png" ? "" : "[Q=75]";
-    return {"vips copy" + options + " per file", [=](const Set& set, const QByteArray& out) {
-                ProcessRun total;
-                total.succeeded = true;
-                for (const QByteArray& file : FilesIn(set.sources)) {
-                    const QByteArray name = file.mid(file.lastIndexOf('/') + 1);
-                    const QByteArray output =
-                        out + "/" + name.left(name.lastIndexOf('.')) + "." + set.extension + options;
-                    const ProcessRun one = RunProcess({"vips", "copy", file, output});
-                    total.succeeded = total.succeeded && one.succeeded;
-                    total.seconds += one.seconds;
-                    total.peakMemoryKiB = std::max(total.peakMemoryKiB, one.peakMemoryKiB);
-                }
-                return total;
-            }};
+    return Measure(gWork, set, contenders, repeats, Pick::Fastest, destinations);
 }
 
 int RunBenchmark(const QByteArray& work)
@@ -172,11 +62,12 @@ int RunBenchmark(const QByteArray& work)
     std::fprintf(stderr, "Running\n");
     std::vector<Row> rows;
     std::map<QByteArray, Row> engines, floors, safeFloors, peers;
-    const Contender safeFloor = Floor("floor, written as the engine does", {}, true);
+    const Contender safeFloor = Floor(gSelf, "floor, written as the engine does", {}, true);
     for (const auto& [set, repeats] : {std::pair{&a, 5}, {&b, 1}, {&c, 3}, {&e, 3}}) {
         // Timed contenders in turns; the peers once.
-        std::vector<Row> timed = Measure(*set, {Floor(), Engine(), safeFloor}, repeats);
-        std::vector<Row> others = Measure(*set, {Mogrify(), VipsCopy(set->extension)}, 1);
+        std::vector<Row> timed =
+            MeasureFastest(*set, {Floor(gSelf), Engine(gSelf), safeFloor}, repeats);
+        std::vector<Row> others = MeasureFastest(*set, {Mogrify(), VipsCopy(set->extension)}, 1);
         timed.insert(timed.end(), others.begin(), others.end());
         for (Row& row : timed) {
             row.floorSeconds = timed[0].seconds;
@@ -188,7 +79,8 @@ int RunBenchmark(const QByteArray& work)
         safeFloors[set->label] = timed[2];
         peers[set->label] = others[0];
     }
-    Row crowded = Measure(d, {Engine()}, int(corpus.crowdedFolders.size()), corpus.crowdedFolders)[0];
+    Row crowded = MeasureFastest(d, {Engine(gSelf)}, int(corpus.crowdedFolders.size()),
+                                 corpus.crowdedFolders)[0];
     crowded.floorSeconds = floors[a.label].seconds;
     crowded.peerBytes = peers[a.label].outputBytes;
     rows.push_back(crowded);
@@ -196,18 +88,18 @@ int RunBenchmark(const QByteArray& work)
 
     // Saver options, measured with the floor loop.
     std::vector<Contender> pngVariants, jpegVariants;
-    for (const char* variant : {"compression=6,filter=none", "compression=3,filter=all",
-                                "compression=4,filter=all", "compression=5,filter=all",
-                                "compression=6,filter=all"})
-        pngVariants.push_back(Floor(QByteArray("PNG ") + variant, variant));
+    for (const char* variant :
+         {"compression=6,filter=none", "compression=3,filter=all", "compression=4,filter=all",
+          "compression=5,filter=all", "compression=6,filter=all"})
+        pngVariants.push_back(Floor(gSelf, QByteArray("PNG ") + variant, variant));
     for (const char* variant : {"optimize_coding=false", "optimize_coding=true"})
-        jpegVariants.push_back(Floor(QByteArray("JPEG ") + variant, variant));
-    std::vector<Row> options = Measure(e, pngVariants, 1);
+        jpegVariants.push_back(Floor(gSelf, QByteArray("JPEG ") + variant, variant));
+    std::vector<Row> options = MeasureFastest(e, pngVariants, 1);
     for (Row& row : options) {
         row.peerBytes = peers[e.label].outputBytes;
         row.floorSeconds = floors[e.label].seconds;
     }
-    for (Row row : Measure(a, jpegVariants, 2)) {
+    for (Row row : MeasureFastest(a, jpegVariants, 2)) {
         row.peerBytes = peers[a.label].outputBytes;
         row.floorSeconds = floors[a.label].seconds;
         options.push_back(row);
@@ -262,9 +154,13 @@ int main(int argc, char** argv)
         return RunNameLookupBenchmark(args[1]) ? 0 : 3;
     if (args.size() == 4 && args[0] == "engine")
         return RunEngineLoop(args[1], args[2], args[3]);
+    if (args.size() >= 2 && args.size() <= 3 && args[0] == "parallel")
+        return RunParallelBenchmark(gSelf, args[1], args.size() == 3 ? args[2].toInt() : 0);
     if ((args.size() == 4 || args.size() == 5) && (args[0] == "floor" || args[0] == "floor-safe"))
-        return RunFloorLoop(args[1], args[2], args[3], args.size() == 5 ? args[4] : QByteArray(),
-                            args[0] == "floor-safe");
+        return RunFloorLoop(args[1], {args[2], args[3], args.size() == 5 ? args[4] : QByteArray(),
+                                      args[0] == "floor-safe"});
+    if (args.size() == 5 && args[0] == "floor-parallel" && args[4].toInt() > 0)
+        return RunFloorLoop(args[1], {args[2], args[3], {}, true, args[4].toInt()});
     std::fprintf(stderr, "usage: %s run <work folder>\n", argv[0]);
     return 2;
 }

@@ -10,7 +10,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 bool Generate(const QByteArray& folder, const char* format, int count, int width, int height,
               const char* saveOptions)
@@ -25,7 +26,12 @@ bool Generate(const QByteArray& folder, const char* format, int count, int width
         platform::testing::TestPictureOptions options;
         options.seed = 1 + i;
         options.saveOptions = saveOptions;
-        if (platform::testing::WriteTestPicture(path, format, width, height, options) != 0) {
+        // Written beside the folder, then moved in: a run stopped half-way
+        // leaves no partial picture that the next run would take as made.
+        const QByteArray partial = folder + ".partial";
+        if (platform::testing::WriteTestPicture(partial, format, width, height, options) != 0 ||
+            std::rename(partial.constData(), path.constData()) != 0) {
+            std::remove(partial.constData());
             std::fprintf(stderr, "cannot write %s\n", path.constData());
             return false;
         }
@@ -68,6 +74,13 @@ bool PrepareCorpus(const QByteArray& folder, Corpus* corpus)
         }
     }
     return true;
+}
+
+bool PrepareLargeTiffs(const QByteArray& folder, QByteArray* tiffs)
+{
+    *tiffs = folder + "/f-10328x7760-tiff";
+    std::fprintf(stderr, "Preparing the large TIFFs in %s\n", tiffs->constData());
+    return Generate(*tiffs, "tif", 4, 10328, 7760, nullptr);
 }
 
 std::vector<QByteArray> FilesIn(const QByteArray& folder)

@@ -8,15 +8,19 @@
 #include <vector>
 
 struct Corpus {
-    QByteArray smallPngs;  // 200 × 640×480 PNG
+    QByteArray smallPngs;   // 200 × 640×480 PNG
     QByteArray cameraJpegs; // 40 × 3000×2000 JPEG at Q 92
-    QByteArray hugePng;    // one 12000×9000 PNG
+    QByteArray hugePng;     // one 12000×9000 PNG
     // Folders holding 20,000 files each, one for each timed run.
     std::vector<QByteArray> crowdedFolders;
 };
 
 // Makes what is missing of the corpus under folder; false on failure.
 bool PrepareCorpus(const QByteArray& folder, Corpus* corpus);
+// Makes what is missing of four 10328×7760 (80-megapixel) uncompressed TIFFs
+// under folder, as a scanner or a raw developer leaves them, and gives their
+// folder; only the parallel part of the benchmark converts them.
+bool PrepareLargeTiffs(const QByteArray& folder, QByteArray* tiffs);
 
 // The regular files of a folder, sorted by name, as full paths.
 std::vector<QByteArray> FilesIn(const QByteArray& folder);

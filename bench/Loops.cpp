@@ -18,8 +18,11 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -57,43 +60,77 @@ int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
     return 0;
 }
 
-int RunFloorLoop(const QByteArray& sources, const QByteArray& destination,
-                 const QByteArray& extension, const QByteArray& extraOptions, bool safeWrites)
+namespace
+{
+
+// Converts one picture the floor's way; false when writing it failed.
+bool ConvertWithLibvips(const QByteArray& file, const platform::graphics::SaverEntry& saver,
+                        const FloorOptions& floor)
+{
+    const vips::VImage picture =
+        vips::VImage::new_from_file(file.constData(), vips::VImage::option()
+                                                          ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                                          ->set("fail_on", VIPS_FAIL_ON_ERROR));
+    // The very options the engine's exporter gives this picture.
+    std::string options = platform::graphics::SaverOptions(
+        saver, codecHighQuality, {picture.width(), picture.height(), picture.bands()});
+    if (!floor.extraOptions.isEmpty())
+        options += "," + floor.extraOptions.toStdString();
+    const QByteArray name = file.mid(file.lastIndexOf('/') + 1);
+    const QByteArray output =
+        floor.destination + "/" + name.left(name.lastIndexOf('.')) + "." + floor.extension;
+    const QByteArray optionText = "[" + QByteArray::fromStdString(options) + "]";
+    if (!floor.safeWrites) {
+        picture.write_to_file((output + optionText).constData());
+        return true;
+    }
+    QByteArray temporary = floor.destination + "/.bench-XXXXXX." + floor.extension;
+    const int fd = ::mkstemps(temporary.data(), int(floor.extension.size()) + 1);
+    if (fd < 0)
+        return false;
+    picture.write_to_file((temporary + optionText).constData());
+    return ::close(fd) == 0 && ::rename(temporary.constData(), output.constData()) == 0;
+}
+
+} // namespace
+
+int RunFloorLoop(const QByteArray& sources, const FloorOptions& floor)
 {
     const platform::graphics::SaverEntry* saver =
-        platform::graphics::FindSaverForExtension(extension.constData());
+        platform::graphics::FindSaverForExtension(floor.extension.constData());
     if (!saver)
         return 2;
     const std::vector<QByteArray> files = FilesIn(sources);
+    if (floor.threads > 0)
+        vips_concurrency_set(1);
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    // Takes the next file not yet taken until none is left.
+    const auto work = [&] {
+        for (size_t i = next++; i < files.size() && !failed; i = next++) {
+            try {
+                if (!ConvertWithLibvips(files[i], *saver, floor))
+                    failed = true;
+            } catch (const vips::VError& error) {
+                std::fprintf(stderr, "%s: %s\n", files[i].constData(), error.what());
+                failed = true;
+            }
+        }
+    };
 
     QElapsedTimer timer;
     timer.start();
-    for (const QByteArray& file : files) {
-        const vips::VImage picture = vips::VImage::new_from_file(
-            file.constData(), vips::VImage::option()
-                                  ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                  ->set("fail_on", VIPS_FAIL_ON_ERROR));
-        // The very options the engine's exporter gives this picture.
-        std::string options = platform::graphics::SaverOptions(
-            *saver, codecHighQuality, {picture.width(), picture.height(), picture.bands()});
-        if (!extraOptions.isEmpty())
-            options += "," + extraOptions.toStdString();
-        const QByteArray name = file.mid(file.lastIndexOf('/') + 1);
-        const QByteArray output =
-            destination + "/" + name.left(name.lastIndexOf('.')) + "." + extension;
-        const QByteArray optionText = "[" + QByteArray::fromStdString(options) + "]";
-        if (!safeWrites) {
-            picture.write_to_file((output + optionText).constData());
-            continue;
-        }
-        QByteArray temporary = destination + "/.bench-XXXXXX." + extension;
-        const int fd = ::mkstemps(temporary.data(), int(extension.size()) + 1);
-        if (fd < 0)
-            return 3;
-        picture.write_to_file((temporary + optionText).constData());
-        if (::close(fd) != 0 || ::rename(temporary.constData(), output.constData()) != 0)
-            return 3;
+    if (floor.threads > 0) {
+        std::vector<std::thread> threads;
+        for (int i = 0; i < floor.threads; ++i)
+            threads.emplace_back(work);
+        for (std::thread& thread : threads)
+            thread.join();
+    } else {
+        work();
     }
+    if (failed)
+        return 3;
     PrintResult(timer);
     return 0;
 }

@@ -1,7 +1,7 @@
 // The conversion loops the benchmark times, each run in its own process so
 // that its peak memory is its own: the engine (ProcessFSRef, one file after
 // another, as a batch runs) and the floor (the same saver and options called
-// straight from libvips, nothing else).
+// straight from libvips, nothing else), also several pictures at once.
 #pragma once
 
 #include <QByteArray>
@@ -9,7 +9,17 @@
 // Each prints "RESULT <seconds>" on standard output and returns the exit code.
 int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
                   const QByteArray& extension);
-// With safeWrites, each picture is written the way the engine writes it: to
-// a new file beside the output, flushed to disk, then renamed into place.
-int RunFloorLoop(const QByteArray& sources, const QByteArray& destination,
-                 const QByteArray& extension, const QByteArray& extraOptions, bool safeWrites);
+struct FloorOptions {
+    QByteArray destination;
+    QByteArray extension;
+    QByteArray extraOptions; // libvips saver options added to the engine's
+    // Each picture is written the way the engine writes it: to a new file
+    // beside the output, then renamed into place.
+    bool safeWrites = false;
+    // 0: one picture after another, libvips choosing its threads for each;
+    // more: that many threads, each converting whole pictures, one libvips
+    // thread each.
+    int threads = 0;
+};
+
+int RunFloorLoop(const QByteArray& sources, const FloorOptions& floor);

@@ -15,9 +15,26 @@ extern char** environ;
 
 static const char kGnuTime[] = "/usr/bin/time";
 
-namespace {
+namespace
+{
 
-// GNU time's report of its child's peak resident size, in KiB.
+double Seconds(const timeval& user, const timeval& system)
+{
+    return double(user.tv_sec + system.tv_sec) + double(user.tv_usec + system.tv_usec) / 1e6;
+}
+
+} // namespace
+
+std::vector<QByteArray> WithPeakMemoryReport(const std::vector<QByteArray>& arguments,
+                                             const QByteArray& reportPath)
+{
+    std::vector<QByteArray> command;
+    if (QFile::exists(QString::fromUtf8(kGnuTime)))
+        command = {kGnuTime, "-f", "%M", "-o", reportPath};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
 long ReadPeakMemory(const QByteArray& reportPath)
 {
     QFile report(QString::fromUtf8(reportPath));
@@ -27,21 +44,21 @@ long ReadPeakMemory(const QByteArray& reportPath)
     return lines.isEmpty() ? 0 : lines.back().trimmed().toLong();
 }
 
-} // namespace
+double ChildrenCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return Seconds(usage.ru_utime, usage.ru_stime);
+}
 
-ProcessRun RunProcess(const std::vector<QByteArray>& arguments)
+ProcessRun RunProcess(const std::vector<QByteArray>& arguments, const QByteArray& workingFolder)
 {
     ProcessRun run;
-    // A child started straight from this process would inherit its peak
-    // memory in the kernel's count (exec keeps the larger of the two), so
-    // GNU time, a small process, starts it and reports its own peak.
     QTemporaryFile report;
     report.open();
     const bool timed = QFile::exists(QString::fromUtf8(kGnuTime));
-    std::vector<QByteArray> command;
-    if (timed)
-        command = {kGnuTime, "-f", "%M", "-o", report.fileName().toUtf8()};
-    command.insert(command.end(), arguments.begin(), arguments.end());
+    const std::vector<QByteArray> command =
+        WithPeakMemoryReport(arguments, report.fileName().toUtf8());
     std::vector<char*> argv;
     for (const QByteArray& argument : command)
         argv.push_back(const_cast<char*>(argument.constData()));
@@ -53,6 +70,8 @@ ProcessRun RunProcess(const std::vector<QByteArray>& arguments)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    if (!workingFolder.isEmpty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.constData());
 
     QElapsedTimer timer;
     timer.start();
@@ -73,6 +92,9 @@ ProcessRun RunProcess(const std::vector<QByteArray>& arguments)
     rusage usage{};
     ::wait4(child, &status, 0, &usage);
     run.seconds = double(timer.nsecsElapsed()) / 1e9;
+    // The child's usage includes that of the children it reaped: with GNU
+    // time between, the contender's.
+    run.cpuSeconds = Seconds(usage.ru_utime, usage.ru_stime);
     run.peakMemoryKiB = timed ? ReadPeakMemory(report.fileName().toUtf8()) : usage.ru_maxrss;
     run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;

@@ -2,8 +2,11 @@
 # Builds the release preset and runs the conversion benchmark: the engine
 # against a plain libvips loop, ImageMagick's mogrify and `vips copy`, on a
 # generated corpus; then the application end to end (the offscreen window
-# and `tessaly --to`) beside the engine. `bench/run.sh engine` or
-# `bench/run.sh app` runs one part only. Prints the tables and the targets;
+# and `tessaly --to`) beside the engine; then the conversions several at
+# once (the parallel floor, `tessaly --to -j N`, the window with
+# TESSALY_JOBS=N) beside the one-at-a-time engine and both mogrifys.
+# `bench/run.sh engine`, `bench/run.sh app` or `bench/run.sh parallel` runs
+# one part only; TESSALY_BENCH_JOBS sets N (the machine's cores by default). Prints the tables and the targets;
 # exits nonzero when a target is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR,
 # default build/release/bench-work) for the next run.
 set -eu
@@ -14,6 +17,7 @@ bash scripts/install-deps.sh
 missing=""
 command -v mogrify >/dev/null 2>&1 || missing="$missing imagemagick"
 command -v vips >/dev/null 2>&1 || missing="$missing libvips-tools"
+command -v gm >/dev/null 2>&1 || missing="$missing graphicsmagick"
 [ -x /usr/bin/time ] || missing="$missing time"
 if [ -n "$missing" ]; then
     sudo=""
@@ -34,5 +38,9 @@ if [ "$part" = all ] || [ "$part" = engine ]; then
 fi
 if [ "$part" = all ] || [ "$part" = app ]; then
     build/release/bin/tessaly_bench app "$work" || { s=$?; [ "$status" -ne 0 ] || status=$s; }
+fi
+if [ "$part" = all ] || [ "$part" = parallel ]; then
+    build/release/bin/tessaly_bench parallel "$work" ${TESSALY_BENCH_JOBS:-} ||
+        { s=$?; [ "$status" -ne 0 ] || status=$s; }
 fi
 exit "$status"

@@ -1,0 +1,98 @@
+// The contenders, each run as processes of its own.
+#include "Contenders.h"
+
+#include "Corpus.h"
+
+#include <algorithm>
+#include <cstdio>
+
+Contender Engine(const QByteArray& self, const QByteArray& label)
+{
+    return {label, [=](const Set& set, const QByteArray& out) {
+                return RunProcess({self, "engine", set.sources, out, set.extension});
+            }};
+}
+
+Contender Floor(const QByteArray& self, const QByteArray& label, const QByteArray& options,
+                bool safeWrites)
+{
+    return {label, [=](const Set& set, const QByteArray& out) {
+                return RunProcess({self, safeWrites ? "floor-safe" : "floor", set.sources, out,
+                                   set.extension, options});
+            }};
+}
+
+Contender ParallelFloor(const QByteArray& self, int threads)
+{
+    return {"parallel floor (" + QByteArray::number(threads) + " threads)",
+            [=](const Set& set, const QByteArray& out) {
+                return RunProcess({self, "floor-parallel", set.sources, out, set.extension,
+                                   QByteArray::number(threads)});
+            }};
+}
+
+Contender ToFolder(const Programs& programs, int jobs)
+{
+    const QByteArray count = QByteArray::number(jobs);
+    return {"tessaly --to -j " + count, [=](const Set& set, const QByteArray& out) {
+                return RunProcess({programs.tessaly, "--to", out, "-j", count, set.sources});
+            }};
+}
+
+Contender Window(const Programs& programs, int jobs)
+{
+    const QString count = QString::number(jobs);
+    return {"window, TESSALY_JOBS=" + count.toUtf8(), [=](const Set& set, const QByteArray& out) {
+                ProcessRun run;
+                if (!StoreSettings(programs, out, set.extension))
+                    return run;
+                const WindowedRun window = RunWindowed(programs, set.sources, out, set.pictures,
+                                                       {{QStringLiteral("TESSALY_JOBS"), count}});
+                if (!window.succeeded)
+                    std::fprintf(stderr, "the window's run failed:\n%s\n",
+                                 window.errors.right(2000).constData());
+                run.succeeded = window.succeeded;
+                run.seconds = window.seconds;
+                run.cpuSeconds = window.cpuSeconds;
+                run.peakMemoryKiB = window.peakMemoryKiB;
+                return run;
+            }};
+}
+
+Contender Mogrify(bool graphicsMagick)
+{
+    const QByteArray label = graphicsMagick ? "gm mogrify -quality 75" : "mogrify -quality 75";
+    return {
+        label, [=](const Set& set, const QByteArray& out) {
+            std::vector<QByteArray> arguments = {"mogrify", "-path"};
+            if (graphicsMagick)
+                arguments = {"gm", "mogrify", "-output-directory"};
+            arguments.insert(arguments.end(), {out, "-format", set.extension, "-quality", "75"});
+            // GraphicsMagick puts an output at the output folder followed
+            // by the source's path as given, so the sources are given
+            // by name from their own folder.
+            for (const QByteArray& file : FilesIn(set.sources))
+                arguments.push_back(file.mid(set.sources.size() + 1));
+            return RunProcess(arguments, set.sources);
+        }};
+}
+
+Contender VipsCopy(const QByteArray& extension)
+{
+    const QByteArray options = extension == "png" ? "" : "[Q=75]";
+    return {"vips copy" + options + " per file", [=](const Set& set, const QByteArray& out) {
+                ProcessRun total;
+                total.succeeded = true;
+                for (const QByteArray& file : FilesIn(set.sources)) {
+                    const QByteArray name = file.mid(file.lastIndexOf('/') + 1);
+                    const QByteArray output = out + "/" + name.left(name.lastIndexOf('.')) + "." +
+                                              set.extension + options;
+                    const ProcessRun one = RunProcess({"vips", "copy", file, output});
+                    total.succeeded = total.succeeded && one.succeeded;
+                    total.seconds += one.seconds;
+                    total.cpuSeconds += one.cpuSeconds;
+                    total.peakMemoryKiB = std::max(total.peakMemoryKiB, one.peakMemoryKiB);
+                }
+                return total;
+            }};
+}
