@@ -2,17 +2,21 @@
 // engine loop, on the sets the engine rows use.
 #include "AppRows.h"
 
+#include "Contenders.h"
 #include "Corpus.h"
+#include "Measure.h"
 #include "Processes.h"
 #include "Report.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -79,6 +83,9 @@ WindowedRun RunWindowed(const Programs& programs, const QByteArray& sources, con
     for (const QByteArray& argument :
          WithPeakMemoryReport({programs.tessaly, sources}, report.fileName().toUtf8()))
         command.push_back(QString::fromUtf8(argument));
+    // In a process group of its own, so that a run that hangs is ended
+    // with GNU time and all.
+    app.setChildProcessModifier([] { ::setpgid(0, 0); });
     const double cpuBefore = ChildrenCpuSeconds();
     QElapsedTimer clock;
     clock.start();
@@ -92,7 +99,7 @@ WindowedRun RunWindowed(const Programs& programs, const QByteArray& sources, con
     }
     run.seconds = double(clock.nsecsElapsed()) / 1e9;
     if (!app.waitForFinished(60000)) {
-        app.kill();
+        ::kill(-pid_t(app.processId()), SIGKILL);
         app.waitForFinished();
         complete = false;
     }
@@ -105,28 +112,6 @@ WindowedRun RunWindowed(const Programs& programs, const QByteArray& sources, con
     return run;
 }
 
-namespace
-{
-
-struct AppSet {
-    QByteArray label;
-    QByteArray sources;
-    QByteArray extension;
-    int repeats = 1;
-};
-
-struct AppRow {
-    QByteArray set;
-    QByteArray contender;
-    double seconds = 0;    // best of the repeats
-    double cpuSeconds = 0; // of the whole process, in that run
-    int pictures = 0;
-};
-
-int gOutputs = 0;
-
-} // namespace
-
 int RunApplicationBenchmark(const QByteArray& self, const QByteArray& workFolder)
 {
     const QByteArray work = QFileInfo(QString::fromUtf8(workFolder)).absoluteFilePath().toUtf8();
@@ -136,68 +121,28 @@ int RunApplicationBenchmark(const QByteArray& self, const QByteArray& workFolder
         return 1;
     IsolateApplicationRuns(work);
 
-    const std::vector<AppSet> sets = {
-        {"(a) 200 640x480 PNG>JPEG", corpus.smallPngs, "jpg", 3},
-        {"(b) 40 3000x2000 JPEG>WebP", corpus.cameraJpegs, "webp", 1},
-    };
-    const char* contenders[] = {"engine (ProcessFSRef loop)", "tessaly window, offscreen",
-                                "tessaly --to"};
-    std::vector<AppRow> rows;
+    const std::vector<Contender> contenders = {Engine(self, "engine (ProcessFSRef loop)"),
+                                               Window(programs), ToFolder(programs)};
+    std::vector<Row> rows;
+    std::vector<Check> checks;
     bool failed = false;
     std::fprintf(stderr, "Running the application\n");
-    for (const AppSet& set : sets) {
-        const int pictures = int(FilesIn(set.sources).size());
-        std::vector<AppRow> setRows(3);
-        for (int round = 0; round < set.repeats; ++round) {
-            for (int which = 0; which < 3; ++which) {
-                const QByteArray out = work + "/app-out/" + QByteArray::number(++gOutputs);
-                RemoveTree(out);
-                MakeFolders(out);
-                double seconds = 0;
-                bool succeeded = StoreSettings(programs, out, set.extension);
-                const double cpuBefore = ChildrenCpuSeconds();
-                if (succeeded && which == 0) {
-                    const ProcessRun engine =
-                        RunProcess({self, "engine", set.sources, out, set.extension});
-                    succeeded = engine.succeeded;
-                    seconds = ReportedSeconds(engine, 0);
-                } else if (succeeded && which == 1) {
-                    const WindowedRun app = RunWindowed(programs, set.sources, out, pictures);
-                    succeeded = app.succeeded;
-                    seconds = app.seconds;
-                } else if (succeeded) {
-                    const ProcessRun to = RunProcess({programs.tessaly, "--to", out, set.sources});
-                    succeeded = to.succeeded;
-                    seconds = to.seconds;
-                }
-                const double cpuSeconds = ChildrenCpuSeconds() - cpuBefore;
-                succeeded = succeeded && int(FilesIn(out).size()) == pictures;
-                if (!succeeded) {
-                    std::fprintf(stderr, "%s on %s failed\n", contenders[which],
-                                 set.label.constData());
-                    failed = true;
-                }
-                AppRow& row = setRows[size_t(which)];
-                if (round == 0 || seconds < row.seconds) {
-                    row.seconds = seconds;
-                    row.cpuSeconds = cpuSeconds;
-                }
-                RemoveTree(out);
-            }
+    for (const auto& [set, repeats] :
+         {std::pair{Describe("(a) 200 640x480 PNG>JPEG", corpus.smallPngs, "jpg"), 3},
+          {Describe("(b) 40 3000x2000 JPEG>WebP", corpus.cameraJpegs, "webp"), 1}}) {
+        std::vector<Row> timed = Measure(work, set, contenders, repeats);
+        for (Row& row : timed) {
+            row.floorSeconds = timed[0].seconds;
+            failed = failed || row.failed;
+            if (&row != &timed[0])
+                checks.push_back({set.label.left(3) + " " + row.contender + " / engine",
+                                  row.seconds / timed[0].seconds, 1.2});
         }
-        for (int which = 0; which < 3; ++which) {
-            AppRow& row = setRows[size_t(which)];
-            row.set = set.label;
-            row.contender = contenders[which];
-            row.pictures = pictures;
-            std::fprintf(stderr, "  %-28s %-30s %8.3f s, processor %8.3f s\n", row.set.constData(),
-                         row.contender.constData(), row.seconds, row.cpuSeconds);
-            rows.push_back(row);
-        }
+        rows.insert(rows.end(), timed.begin(), timed.end());
     }
 
     // The large picture, to see whether the window keeps answering.
-    const QByteArray out = work + "/app-out/large";
+    const QByteArray out = work + "/out/large";
     RemoveTree(out);
     MakeFolders(out);
     double longestGapMs = -1;
@@ -218,35 +163,15 @@ int RunApplicationBenchmark(const QByteArray& self, const QByteArray& workFolder
     }
     RemoveTree(out);
 
-    std::printf("\nThe application end to end (best of the repeats; the engine loop's time\n"
-                "excludes its process start-up, the application's includes it; processor\n"
-                "time is the whole process's, start-up included, for all three)\n");
-    std::printf("%-28s %-30s %8s %8s %9s %10s %9s\n", "set", "contender", "seconds", "pict/s",
-                "x engine", "processor", "x engine");
-    for (const AppRow& row : rows) {
-        const AppRow& engine = *std::find_if(rows.begin(), rows.end(), [&](const AppRow& r) {
-            return r.set == row.set && r.contender == contenders[0];
-        });
-        std::printf("%-28s %-30s %8.3f %8.2f %9.3f %10.3f %9.3f\n", row.set.constData(),
-                    row.contender.constData(), row.seconds,
-                    row.seconds > 0 ? row.pictures / row.seconds : 0.0,
-                    engine.seconds > 0 ? row.seconds / engine.seconds : 0.0, row.cpuSeconds,
-                    engine.cpuSeconds > 0 ? row.cpuSeconds / engine.cpuSeconds : 0.0);
-    }
-    QFile loadAverage(QStringLiteral("/proc/loadavg"));
-    if (loadAverage.open(QIODevice::ReadOnly))
-        std::printf("Load average of the machine at the end: %s",
-                    loadAverage.readLine().constData());
+    PrintTable("The application end to end (best of the repeats; the engine loop's time\n"
+               "excludes its process start-up, the application's includes it; CPU s is the\n"
+               "whole process's, start-up included, for all three)",
+               rows, "x engine");
+    PrintLoadAverage();
     std::printf("(c) 12000x9000 PNG>JPEG, tessaly window, offscreen: %.3f s, longest "
                 "event-loop gap %.0f ms\n",
                 largeSeconds, longestGapMs);
 
-    std::vector<Check> checks;
-    for (size_t i = 0; i < rows.size(); i += 3) {
-        for (size_t which = 1; which < 3; ++which)
-            checks.push_back({rows[i].set.left(3) + " " + rows[i + which].contender + " / engine",
-                              rows[i + which].seconds / rows[i].seconds, 1.2});
-    }
     checks.push_back({"(c) longest event-loop gap in the window, ms", longestGapMs, 50});
     const bool pass = PrintChecks(checks);
     return failed ? 1 : pass ? 0 : 3;

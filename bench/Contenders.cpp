@@ -33,21 +33,34 @@ Contender ParallelFloor(const QByteArray& self, int threads)
 
 Contender ToFolder(const Programs& programs, int jobs)
 {
-    const QByteArray count = QByteArray::number(jobs);
-    return {"tessaly --to -j " + count, [=](const Set& set, const QByteArray& out) {
-                return RunProcess({programs.tessaly, "--to", out, "-j", count, set.sources});
+    std::vector<QByteArray> options;
+    if (jobs > 0)
+        options = {"-j", QByteArray::number(jobs)};
+    QByteArray label = "tessaly --to";
+    for (const QByteArray& option : options)
+        label += " " + option;
+    return {label, [=](const Set& set, const QByteArray& out) {
+                std::vector<QByteArray> arguments = {programs.tessaly, "--to", out};
+                arguments.insert(arguments.end(), options.begin(), options.end());
+                arguments.push_back(set.sources);
+                return RunProcess(arguments);
             }};
 }
 
 Contender Window(const Programs& programs, int jobs)
 {
-    const QString count = QString::number(jobs);
-    return {"window, TESSALY_JOBS=" + count.toUtf8(), [=](const Set& set, const QByteArray& out) {
+    std::vector<std::pair<QString, QString>> environment;
+    QByteArray label = "tessaly window, offscreen";
+    if (jobs > 0) {
+        environment.push_back({QStringLiteral("TESSALY_JOBS"), QString::number(jobs)});
+        label = "window, TESSALY_JOBS=" + QByteArray::number(jobs);
+    }
+    return {label, [=](const Set& set, const QByteArray& out) {
                 ProcessRun run;
                 if (!StoreSettings(programs, out, set.extension))
                     return run;
-                const WindowedRun window = RunWindowed(programs, set.sources, out, set.pictures,
-                                                       {{QStringLiteral("TESSALY_JOBS"), count}});
+                const WindowedRun window =
+                    RunWindowed(programs, set.sources, out, set.pictures, environment);
                 if (!window.succeeded)
                     std::fprintf(stderr, "the window's run failed:\n%s\n",
                                  window.errors.right(2000).constData());

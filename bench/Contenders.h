@@ -15,10 +15,11 @@ Contender Floor(const QByteArray& self, const QByteArray& label = "floor (libvip
 // The libvips loop in threads, each converting whole pictures with one
 // libvips thread, written as the engine does.
 Contender ParallelFloor(const QByteArray& self, int threads);
-// `tessaly --to` with jobs workers; 0 leaves the program's own choice.
-Contender ToFolder(const Programs& programs, int jobs);
-// The windowed program, offscreen, with TESSALY_JOBS=jobs.
-Contender Window(const Programs& programs, int jobs);
+// `tessaly --to` with -j jobs; 0 leaves the program's own choice.
+Contender ToFolder(const Programs& programs, int jobs = 0);
+// The windowed program, offscreen, with TESSALY_JOBS=jobs; 0 leaves the
+// program's own choice.
+Contender Window(const Programs& programs, int jobs = 0);
 // ImageMagick's mogrify, or with graphicsMagick GraphicsMagick's, at quality 75.
 Contender Mogrify(bool graphicsMagick = false);
 // One `vips copy` process per file.

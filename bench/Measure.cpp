@@ -61,9 +61,12 @@ std::vector<Row> Measure(const QByteArray& work, const Set& set,
                 destinations.empty() ? NewOutputFolder(work) : destinations[size_t(round)];
             const ProcessRun result = contenders[i].run(set, out);
             Row& row = rows[i];
-            if (!result.succeeded) {
-                std::fprintf(stderr, "%s on %s failed\n", contenders[i].label.constData(),
-                             set.label.constData());
+            // A run that said it succeeded but left pictures out failed too.
+            const bool allWritten =
+                !destinations.empty() || int(FilesIn(out).size()) == set.pictures;
+            if (!result.succeeded || !allWritten) {
+                std::fprintf(stderr, "%s on %s failed%s\n", contenders[i].label.constData(),
+                             set.label.constData(), allWritten ? "" : ": outputs missing");
                 row.failed = true;
             }
             rounds[i].push_back(

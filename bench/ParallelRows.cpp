@@ -7,7 +7,6 @@
 #include "Measure.h"
 #include "Report.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
@@ -110,15 +109,14 @@ int RunParallelBenchmark(const QByteArray& self, const QByteArray& workFolder, i
         }
     }
 
-    std::printf("\nSeveral pictures at once, %d at a time (median of %d rounds, contenders in\n"
-                "turns each round; the engine loop's time leaves out its process start-up, the\n"
-                "others' include it; CPU s and peak memory are of the whole process)",
-                jobs, kRounds);
-    PrintTable("", rows);
-    QFile loadAverage(QStringLiteral("/proc/loadavg"));
-    if (loadAverage.open(QIODevice::ReadOnly))
-        std::printf("Load average of the machine at the end: %s",
-                    loadAverage.readLine().constData());
+    const QByteArray title = "Several pictures at once, " + QByteArray::number(jobs) +
+                             " at a time (median of " + QByteArray::number(kRounds) +
+                             " rounds, contenders in turns each round;\nthe engine loop's time "
+                             "leaves out its process start-up, the others' include it;\nCPU s "
+                             "and peak memory are of the whole process; x floor: time / the "
+                             "parallel floor's)";
+    PrintTable(title.constData(), rows);
+    PrintLoadAverage();
     const bool pass = PrintChecks(checks);
     std::printf("\nWork folder: %s (the corpus is kept for the next run)\n", work.constData());
     return pass ? 0 : 3;

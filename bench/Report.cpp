@@ -1,13 +1,15 @@
 // Printing the benchmark's results.
 #include "Report.h"
 
+#include <QFile>
+
 #include <cstdio>
 
-void PrintTable(const char* title, const std::vector<Row>& rows)
+void PrintTable(const char* title, const std::vector<Row>& rows, const char* ratioHeading)
 {
     std::printf("\n%s\n", title);
     std::printf("%-28s %-34s %8s %8s %8s %8s %9s %11s %8s %8s\n", "set", "contender", "seconds",
-                "pict/s", "MP/s", "CPU s", "peak MiB", "bytes/pixel", "x floor", "x IM size");
+                "pict/s", "MP/s", "CPU s", "peak MiB", "bytes/pixel", ratioHeading, "x IM size");
     for (const Row& row : rows) {
         if (row.failed) {
             std::printf("%-28s %-34s %8s\n", row.set.constData(), row.contender.constData(),
@@ -45,4 +47,12 @@ bool PrintChecks(const std::vector<Check>& checks)
     }
     std::fflush(stdout);
     return allPass;
+}
+
+void PrintLoadAverage()
+{
+    QFile loadAverage(QStringLiteral("/proc/loadavg"));
+    if (loadAverage.open(QIODevice::ReadOnly))
+        std::printf("Load average of the machine at the end: %s",
+                    loadAverage.readLine().constData());
 }

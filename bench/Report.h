@@ -19,7 +19,11 @@ struct Row {
     long long peerBytes = 0; // ImageMagick's output of the same set; 0 when there is none
 };
 
-void PrintTable(const char* title, const std::vector<Row>& rows);
+// ratioHeading names the column of seconds / floorSeconds.
+void PrintTable(const char* title, const std::vector<Row>& rows,
+                const char* ratioHeading = "x floor");
+// How busy the machine was while the rows were measured.
+void PrintLoadAverage();
 
 struct Check {
     QByteArray what;

@@ -6,9 +6,10 @@
 # once (the parallel floor, `tessaly --to -j N`, the window with
 # TESSALY_JOBS=N) beside the one-at-a-time engine and both mogrifys.
 # `bench/run.sh engine`, `bench/run.sh app` or `bench/run.sh parallel` runs
-# one part only; TESSALY_BENCH_JOBS sets N (the machine's cores by default). Prints the tables and the targets;
-# exits nonzero when a target is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR,
-# default build/release/bench-work) for the next run.
+# one part only; TESSALY_BENCH_JOBS sets N (the machine's cores by
+# default). Prints the tables and the targets; exits nonzero when a target
+# is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR, default
+# build/release/bench-work) for the next run.
 set -eu
 cd "$(dirname "$0")/.."
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 namespace
 {
@@ -32,7 +33,8 @@ Contender ScriptedContender(const QByteArray& label, std::vector<Scripted> scrip
     return {label, [=](const Set&, const QByteArray& out) {
                 calls->push_back(label);
                 const Scripted& step = script.at((*round)++);
-                WriteFile(out + "/picture.jpg", QByteArray(step.outputBytes, 'x'));
+                if (step.outputBytes > 0)
+                    WriteFile(out + "/picture.jpg", QByteArray(step.outputBytes, 'x'));
                 ProcessRun run;
                 run.succeeded = step.succeeded;
                 run.seconds = step.seconds;
@@ -99,15 +101,21 @@ TEST(Measure, AContenderFailingInAnyRoundHasNoTimeAndFailsItsTargets)
 {
     TempFolder work;
     std::vector<QByteArray> calls;
-    const std::vector<Row> rows =
-        Measure(work.path(), Set{"set", work.path(), "jpg", 1, 1.0},
-                {ScriptedContender("fails once", {{1.0}, {1.0, false}, {1.0}}, &calls),
-                 ScriptedContender("succeeds", {{2.0}, {2.0}, {2.0}}, &calls)},
-                3, Pick::Median);
-    ASSERT_EQ(rows.size(), 2u);
+    // The third writes no output in its second round while saying it succeeded.
+    const std::vector<Row> rows = Measure(
+        work.path(), Set{"set", work.path(), "jpg", 1, 1.0},
+        {ScriptedContender("fails once", {{1.0, true, 0, 1}, {1.0, false, 0, 1}, {1.0, true, 0, 1}},
+                           &calls),
+         ScriptedContender("succeeds", {{2.0, true, 0, 1}, {2.0, true, 0, 1}, {2.0, true, 0, 1}},
+                           &calls),
+         ScriptedContender("writes nothing once", {{2.0, true, 0, 1}, {2.0}, {2.0, true, 0, 1}},
+                           &calls)},
+        3, Pick::Median);
+    ASSERT_EQ(rows.size(), 3u);
     EXPECT_TRUE(rows[0].failed);
     EXPECT_TRUE(std::isnan(rows[0].seconds));
     EXPECT_FALSE(rows[1].failed);
+    EXPECT_TRUE(rows[2].failed);
 
     const double ratio = rows[1].seconds / rows[0].seconds;
     EXPECT_FALSE(PrintChecks({{"at most", ratio, 1e9}}));
