@@ -92,12 +92,21 @@ private:
 BatchWork::Outcome BatchWork::Convert(const FSRef& file, const FSRef& destination,
                                       std::function<void()> after)
 {
-    // A file starts only on a free worker, and only when neither Stop nor
-    // Quit came meanwhile.
-    waitFor([this] { return m_pool.WorkerFree(); });
-    if (gQuitting || gStopping)
-        return Outcome::Stopped;
+    // The file is looked at while the workers are still busy with earlier
+    // ones, and off the loop: some importers read the whole picture to
+    // know it. It starts once a worker (and, for a picture, enough of the
+    // budget) is free, and only when neither Stop nor Quit came meanwhile.
     char* name = FSGetObjectName(file);
+    ConversionJob job;
+    QString outputName;
+    bool planned = false;
+    if (name)
+        platform::RunOffLoop([&] { planned = PlanConversion(file, job, outputName); });
+    waitFor([&] { return planned ? m_pool.HasRoomFor(job.decodedBytes) : m_pool.WorkerFree(); });
+    if (gQuitting || gStopping) {
+        DisposePtr(name);
+        return Outcome::Stopped;
+    }
     if (!name) {
         add({{}, nullptr, std::move(after)});
         return Outcome::NotShown;
@@ -107,12 +116,7 @@ BatchWork::Outcome BatchWork::Convert(const FSRef& file, const FSRef& destinatio
     DisposePtr(name);
 
     std::shared_ptr<ConversionPool::Ticket> ticket;
-    ConversionJob job;
-    QString outputName;
-    if (PlanConversion(file, job, outputName)) {
-        waitFor([&] { return m_pool.HasRoomFor(job.decodedBytes); });
-        if (gQuitting || gStopping)
-            return Outcome::Stopped;
+    if (planned) {
         // A name that a running job holds is free again when that job fails;
         // waiting for it gives every file the name it gets one at a time.
         waitFor([&] { return !heldByRunningJob(destination, outputName); });

@@ -288,4 +288,9 @@ int LiveCodecObjects()
     return count;
 }
 
+int CodecThreadsPerPicture()
+{
+    return vips_concurrency_get();
+}
+
 } // namespace platform::testing

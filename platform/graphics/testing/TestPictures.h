@@ -72,4 +72,7 @@ std::string LastCodecErrorText();
 // alive in this process: a call that leaves more than it found leaked.
 int LiveCodecObjects();
 
+// The threads libvips gives the next picture it works on.
+int CodecThreadsPerPicture();
+
 } // namespace platform::testing
