@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <csignal>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -237,6 +238,51 @@ TEST_F(EndToEnd, OneWorkerAndManyGiveTheSameLinesNamesAndBytes)
     EXPECT_EQ(runs[1].uniquelyNamed.size(), 1u);
     EXPECT_TRUE(runs[0].uniquelyNamed == runs[1].uniquelyNamed);
     EXPECT_EQ(ReadFile(source / "tree/x/a.png").size(), whole.size() / 2); // untouched
+}
+
+TEST_F(EndToEnd, AnInterruptedCommandLineLeavesOnlyWholeOutputs)
+{
+    ASSERT_TRUE(MakeFolder(source / "many"));
+    for (int i = 0; i < 24; ++i)
+        picture(source / "many/" + QByteArray::number(i).rightJustified(2, '0') + ".png", "png",
+                1200, 900);
+    struct Case {
+        int signal;
+        int exitCode;
+    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.signal);
+        const QByteArray into = output / QByteArray::number(c.signal);
+        ASSERT_TRUE(MakeFolder(into));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromUtf8(config.path()));
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        process.setProcessEnvironment(environment);
+        process.start(TESSALY_EXECUTABLE, {"--to", QString::fromUtf8(into), "-j", "3",
+                                           QString::fromUtf8(source / "many")});
+        ASSERT_TRUE(process.waitForStarted(10000));
+        // Interrupted once the second file shows: several are converting.
+        QByteArray out;
+        while (out.count("File: ") < 2 && process.waitForReadyRead(60000))
+            out += process.readAllStandardOutput();
+        ASSERT_EQ(out.count("File: "), 2) << out.constData();
+        ::kill(pid_t(process.processId()), c.signal);
+        ASSERT_TRUE(process.waitForFinished(120000));
+        out += process.readAllStandardOutput();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), c.exitCode);
+        const std::vector<QByteArray> outputs = ListFolder(into);
+        EXPECT_EQ(qsizetype(outputs.size()), out.count("File: ")) << out.constData();
+        EXPECT_EQ(out.count("File: "), out.count(" of 24)"));
+        EXPECT_LT(outputs.size(), 24u);
+        for (const QByteArray& name : outputs) {
+            EXPECT_FALSE(name.startsWith(".")) << name.constData();
+            platform::testing::PictureFacts facts;
+            EXPECT_EQ(platform::testing::ReadPictureFacts(into + "/" + name, &facts), noErr)
+                << name.constData();
+        }
+    }
 }
 
 TEST_F(EndToEnd, ASecondLaunchHandsItsItemsToTheRunningInstance)
