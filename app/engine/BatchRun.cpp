@@ -197,14 +197,16 @@ BatchWork::Outcome convertShown(const FSRef& file, const FSRef& destination,
 
 OSErr handleFolder(const FSRef& folder, const FSRef& destination)
 {
-    OSErr status = IterateCountFolder(folder);
+    // A large tree takes a while to walk: the window goes on meanwhile.
+    OSErr status = noErr;
+    platform::RunOffLoop([&] { status = IterateCountFolder(folder); });
     if (gNbrFilesToBeProcessed <= 0)
         return status;
     gFSRefArray =
         reinterpret_cast<FSRef*>(NewPtr(Size(gNbrFilesToBeProcessed) * Size(sizeof(FSRef))));
     if (!gFSRefArray)
         return status;
-    status = IterateCollectFolder(folder);
+    platform::RunOffLoop([&] { status = IterateCollectFolder(folder); });
     if (gNbrFilesProcessed == gNbrFilesToBeProcessed) {
         const SInt32 count = gNbrFilesToBeProcessed;
         gWork->Show([count] {

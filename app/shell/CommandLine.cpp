@@ -3,10 +3,12 @@
 
 #include "app/engine/BatchRun.h"
 #include "app/engine/ConversionPool.h"
+#include "app/engine/EngineGlobals.h"
 #include "app/engine/ExporterCatalogue.h"
 #include "app/shell/Destination.h"
 #include "app/shell/StatusDisplay.h"
 #include "platform/events/AppleEvents.h"
+#include "platform/events/EventLoop.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -130,8 +132,12 @@ int RunToFolder(const CommandLine& line)
     SetFixedDestination(&destination);
     AEDisposeDesc(&gDescList);
     gDescList = items;
+    // Ctrl-C or a termination request quits as the Quit command does: the
+    // files under way finish, no new one starts, nothing is left half done.
+    platform::SetFlagOnTerminationSignals(&gQuitting);
     RunBatch(destination);
     SetFixedDestination(nullptr);
     std::fflush(stdout);
-    return 0;
+    const int caught = platform::CaughtSignal();
+    return caught ? 128 + caught : 0;
 }

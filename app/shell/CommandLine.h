@@ -23,5 +23,6 @@ QString UsageText();
 QString VersionText();
 
 // Converts the items into the destination through the batch, writing its
-// messages to standard output; 0, or 2 when an argument names no usable item.
+// messages to standard output; 0, or 2 when an argument names no usable item,
+// or 128 and the signal's number when a signal ended the batch early.
 int RunToFolder(const CommandLine& line);

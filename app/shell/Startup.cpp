@@ -103,6 +103,27 @@ OSStatus StartApplication()
     return noErr;
 }
 
+namespace
+{
+// A signal handler may not touch the interface: the flag it sets is looked
+// at here, between two turns of the loop.
+void CheckForTerminationSignal(EventLoopTimerRef timer, void*)
+{
+    if (!platform::CaughtSignal())
+        return;
+    RemoveEventLoopTimer(timer);
+    platform::SendCommand(kHICommandQuit, nullptr);
+}
+} // namespace
+
+void QuitOnTerminationSignals()
+{
+    constexpr EventTimerInterval kCheckEvery = 0.1;
+    platform::SetFlagOnTerminationSignals(&gQuitting);
+    InstallEventLoopTimer(GetCurrentEventLoop(), kCheckEvery, kCheckEvery,
+                          NewEventLoopTimerUPP(CheckForTerminationSignal), nullptr, nullptr);
+}
+
 OSStatus ApplicationCommandHandler(EventHandlerCallRef, EventRef event, void*)
 {
     HICommand command;

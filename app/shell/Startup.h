@@ -12,6 +12,9 @@ extern IconRef gAppIcon;
 // The steps of start-up before the event loop runs; the first error of the
 // interface-file steps, else noErr.
 OSStatus StartApplication();
+// A termination signal (SIGTERM at logout, Ctrl-C) quits as the Quit
+// command does: a batch under way ends after the files already started.
+void QuitOnTerminationSignals();
 OSStatus ApplicationCommandHandler(EventHandlerCallRef callRef, EventRef event, void* userData);
 Boolean MakeFSRefForBundleResource(const char* name, const char* type, FSRef* ref);
 OSErr GetIconRefForResource(const char* name, OSType iconType, IconRef* icon);

@@ -53,6 +53,8 @@ int main(int argc, char** argv)
     // Items given at launch are a drop on the icon, served once the loop runs.
     if (!line.items.isEmpty())
         SendItemsToSelf(line.items);
+    QuitOnTerminationSignals();
     RunApplicationEventLoop();
-    return 0;
+    const int caught = platform::CaughtSignal();
+    return caught ? 128 + caught : 0;
 }

@@ -9,11 +9,13 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <set>
+#include <signal.h>
 #include <thread>
 
 struct OpaqueEventLoopTimerRef {
@@ -198,4 +200,38 @@ void platform::WaitOnLoop(const std::function<bool()>& done)
         lock.lock();
         gWake.wait(lock, [seen] { return gWakeCount != seen; });
     }
+}
+
+namespace
+{
+std::atomic<Boolean>* gTerminationFlag = nullptr;
+volatile std::sig_atomic_t gCaughtSignal = 0;
+
+extern "C" void OnTerminationSignal(int number)
+{
+    if (gCaughtSignal != 0) {
+        std::signal(number, SIG_DFL);
+        std::raise(number);
+        return;
+    }
+    gCaughtSignal = number;
+    gTerminationFlag->store(true);
+}
+} // namespace
+
+void platform::SetFlagOnTerminationSignals(std::atomic<Boolean>* flag)
+{
+    static_assert(std::atomic<Boolean>::is_always_lock_free);
+    gTerminationFlag = flag;
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (const int number : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(number, &action, nullptr);
+}
+
+int platform::CaughtSignal()
+{
+    return int(gCaughtSignal);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/files/Files.h"
 
+#include <atomic>
 #include <functional>
 
 using EventLoopRef = struct OpaqueEventLoopRef*;
@@ -72,4 +73,11 @@ void RunOffLoop(const std::function<void()>& work);
 void WaitOnLoop(const std::function<bool()>& done);
 // Wakes WaitOnLoop, from any thread.
 void WakeWaitingLoop();
+
+// From now on an interrupt or termination signal (Ctrl-C, SIGTERM, SIGHUP)
+// only sets flag, so that the work under way can end between two steps;
+// a second one ends the process at once. CaughtSignal is the first such
+// signal's number, 0 before any.
+void SetFlagOnTerminationSignals(std::atomic<Boolean>* flag);
+int CaughtSignal();
 } // namespace platform

@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <csignal>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -237,6 +238,69 @@ TEST_F(EndToEnd, OneWorkerAndManyGiveTheSameLinesNamesAndBytes)
     EXPECT_EQ(runs[1].uniquelyNamed.size(), 1u);
     EXPECT_TRUE(runs[0].uniquelyNamed == runs[1].uniquelyNamed);
     EXPECT_EQ(ReadFile(source / "tree/x/a.png").size(), whole.size() / 2); // untouched
+}
+
+TEST_F(EndToEnd, AnInterruptedBatchLeavesOnlyWholeOutputs)
+{
+    ASSERT_TRUE(MakeFolder(source / "many"));
+    for (int i = 0; i < 24; ++i)
+        picture(source / "many/" + QByteArray::number(i).rightJustified(2, '0') + ".png", "png",
+                1200, 900);
+    storeCopyTo(output.path());
+    // Ctrl-C on the command line, logout's SIGTERM to the window.
+    struct Case {
+        const char* what;
+        bool window;
+        int signal;
+    } cases[] = {{"command line, SIGINT", false, SIGINT},
+                 {"command line, SIGTERM", false, SIGTERM},
+                 {"window, SIGTERM", true, SIGTERM}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray into = output / QByteArray::number(c.signal) + (c.window ? "w" : "");
+        ASSERT_TRUE(MakeFolder(into));
+        storeCopyTo(into);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromUtf8(config.path()));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        environment.insert(QStringLiteral("TESSALY_JOBS"), QStringLiteral("3"));
+        process.setProcessEnvironment(environment);
+        const QString many = QString::fromUtf8(source / "many");
+        process.start(TESSALY_EXECUTABLE, c.window
+                                              ? QStringList{many}
+                                              : QStringList{"--to", QString::fromUtf8(into), many});
+        ASSERT_TRUE(process.waitForStarted(10000));
+        // Interrupted once the first output is there: several are converting.
+        const auto firstOutput = [&] {
+            for (const QByteArray& name : ListFolder(into))
+                if (!name.startsWith("."))
+                    return true;
+            return false;
+        };
+        for (int waited = 0; !firstOutput() && waited < 1200; ++waited)
+            process.waitForFinished(100);
+        ASSERT_TRUE(firstOutput());
+        ASSERT_EQ(process.state(), QProcess::Running);
+        ::kill(pid_t(process.processId()), c.signal);
+        ASSERT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 128 + c.signal);
+        const std::vector<QByteArray> outputs = ListFolder(into);
+        EXPECT_LT(outputs.size(), 24u);
+        for (const QByteArray& name : outputs) {
+            EXPECT_FALSE(name.startsWith(".")) << name.constData();
+            platform::testing::PictureFacts facts;
+            EXPECT_EQ(platform::testing::ReadPictureFacts(into + "/" + name, &facts), noErr)
+                << name.constData();
+        }
+        if (!c.window) {
+            const QByteArray out = process.readAllStandardOutput();
+            EXPECT_EQ(qsizetype(outputs.size()), out.count("File: ")) << out.constData();
+            EXPECT_EQ(out.count("File: "), out.count(" of 24)"));
+        }
+    }
 }
 
 TEST_F(EndToEnd, ASecondLaunchHandsItsItemsToTheRunningInstance)

@@ -116,7 +116,7 @@ TEST_F(ParallelBatch, StopAndQuitLetStartedFilesFinishWhole)
     const QByteArray folder = source / "many";
     testsupport::MakeFolder(folder);
     for (int i = 0; i < 16; ++i)
-        picture(folder + "/" + QByteArray::number(i).rightJustified(2, '0') + ".png", 1200, 900);
+        picture(folder + "/" + QByteArray::number(i).rightJustified(2, '0') + ".png", 1000, 750);
     SetBatchWorkers(4);
     QAction* quit = quitAction();
     ASSERT_NE(quit, nullptr);
