@@ -40,6 +40,9 @@ Contender ToFolder(const Programs& programs, int jobs)
     for (const QByteArray& option : options)
         label += " " + option;
     return {label, [=](const Set& set, const QByteArray& out) {
+                // The output format is the one the preferences hold.
+                if (!StoreSettings(programs, out, set.extension))
+                    return ProcessRun{};
                 std::vector<QByteArray> arguments = {programs.tessaly, "--to", out};
                 arguments.insert(arguments.end(), options.begin(), options.end());
                 arguments.push_back(set.sources);

@@ -21,6 +21,15 @@ QByteArray NewOutputFolder(const QByteArray& work)
     return folder;
 }
 
+// How many files in out have the set's extension.
+int OutputsIn(const QByteArray& out, const Set& set)
+{
+    const std::vector<QByteArray> files = FilesIn(out);
+    return int(std::count_if(files.begin(), files.end(), [&](const QByteArray& file) {
+        return file.endsWith("." + set.extension);
+    }));
+}
+
 struct Round {
     double seconds = 0;
     double cpuSeconds = 0;
@@ -61,16 +70,20 @@ std::vector<Row> Measure(const QByteArray& work, const Set& set,
                 destinations.empty() ? NewOutputFolder(work) : destinations[size_t(round)];
             const ProcessRun result = contenders[i].run(set, out);
             Row& row = rows[i];
-            // A run that said it succeeded but left pictures out failed too.
-            const bool allWritten =
-                !destinations.empty() || int(FilesIn(out).size()) == set.pictures;
+            // A run that said it succeeded but left pictures out, or wrote
+            // another format, failed too.
+            const bool allWritten = !destinations.empty() || OutputsIn(out, set) == set.pictures;
             if (!result.succeeded || !allWritten) {
                 std::fprintf(stderr, "%s on %s failed%s\n", contenders[i].label.constData(),
-                             set.label.constData(), allWritten ? "" : ": outputs missing");
+                             set.label.constData(),
+                             allWritten ? "" : ": outputs missing or of another format");
                 row.failed = true;
             }
             rounds[i].push_back(
                 {ReportedSeconds(result, result.seconds), result.cpuSeconds, BytesIn(out)});
+            std::fprintf(stderr, "    round %d %-34s %8.3f s %8.1f MiB\n", round + 1,
+                         contenders[i].label.constData(), rounds[i].back().seconds,
+                         result.peakMemoryKiB / 1024.0);
             row.peakMemoryKiB = std::max(row.peakMemoryKiB, result.peakMemoryKiB);
             written.push_back(out);
         }

@@ -38,8 +38,8 @@ size_t PickedRound(const std::vector<double>& seconds, Pick pick);
 // work on the machine falls on all of them alike. Each row shows the picked
 // round's seconds, processor time and output bytes, and the highest peak
 // memory of all rounds; a contender that failed in any round, or left a
-// picture of the set without its output, has a failed row whose seconds are
-// not a number. Outputs go to folders under work (or
+// picture of the set without an output of the set's format, has a failed row
+// whose seconds are not a number. Outputs go to folders under work (or
 // to destinations[round]) and stay until every run of the set is done:
 // removing files makes the file system slower to create the next ones, for
 // whoever comes next.

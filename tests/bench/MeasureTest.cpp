@@ -24,17 +24,17 @@ struct Scripted {
     const char* printed = ""; // what the contender prints
 };
 
-// A contender whose round r returns script[r] and writes its output bytes;
-// calls records the order contenders ran in.
+// A contender whose round r returns script[r] and writes its output bytes
+// into a file with extension; calls records the order contenders ran in.
 Contender ScriptedContender(const QByteArray& label, std::vector<Scripted> script,
-                            std::vector<QByteArray>* calls)
+                            std::vector<QByteArray>* calls, const QByteArray& extension = "jpg")
 {
     auto round = std::make_shared<size_t>(0);
     return {label, [=](const Set&, const QByteArray& out) {
                 calls->push_back(label);
                 const Scripted& step = script.at((*round)++);
                 if (step.outputBytes > 0)
-                    WriteFile(out + "/picture.jpg", QByteArray(step.outputBytes, 'x'));
+                    WriteFile(out + "/picture." + extension, QByteArray(step.outputBytes, 'x'));
                 ProcessRun run;
                 run.succeeded = step.succeeded;
                 run.seconds = step.seconds;
@@ -101,7 +101,8 @@ TEST(Measure, AContenderFailingInAnyRoundHasNoTimeAndFailsItsTargets)
 {
     TempFolder work;
     std::vector<QByteArray> calls;
-    // The third writes no output in its second round while saying it succeeded.
+    // The third writes no output in its second round while saying it
+    // succeeded; the fourth writes another format than the set's.
     const std::vector<Row> rows = Measure(
         work.path(), Set{"set", work.path(), "jpg", 1, 1.0},
         {ScriptedContender("fails once", {{1.0, true, 0, 1}, {1.0, false, 0, 1}, {1.0, true, 0, 1}},
@@ -109,13 +110,16 @@ TEST(Measure, AContenderFailingInAnyRoundHasNoTimeAndFailsItsTargets)
          ScriptedContender("succeeds", {{2.0, true, 0, 1}, {2.0, true, 0, 1}, {2.0, true, 0, 1}},
                            &calls),
          ScriptedContender("writes nothing once", {{2.0, true, 0, 1}, {2.0}, {2.0, true, 0, 1}},
-                           &calls)},
+                           &calls),
+         ScriptedContender("writes PNG", {{2.0, true, 0, 1}, {2.0, true, 0, 1}, {2.0, true, 0, 1}},
+                           &calls, "png")},
         3, Pick::Median);
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_TRUE(rows[0].failed);
     EXPECT_TRUE(std::isnan(rows[0].seconds));
     EXPECT_FALSE(rows[1].failed);
     EXPECT_TRUE(rows[2].failed);
+    EXPECT_TRUE(rows[3].failed);
 
     const double ratio = rows[1].seconds / rows[0].seconds;
     EXPECT_FALSE(PrintChecks({{"at most", ratio, 1e9}}));
