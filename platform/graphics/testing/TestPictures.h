@@ -72,4 +72,8 @@ std::string LastCodecErrorText();
 // alive in this process: a call that leaves more than it found leaked.
 int LiveCodecObjects();
 
+// How many picture headers this process's loaders have read: what a
+// conversion costs in decoding, counted rather than timed.
+long long PictureHeaderReads();
+
 } // namespace platform::testing
