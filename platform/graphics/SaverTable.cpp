@@ -2,6 +2,7 @@
 #include "platform/graphics/SaverTable.h"
 
 #include "VipsSupport.h"
+#include "platform/graphics/PictureFiles.h"
 
 #include <vips/vips8>
 
@@ -53,6 +54,7 @@ constexpr SaverEntry kSavers[] = {
      .mimeType = "image/jpeg",
      .saver = "jpegsave_target",
      .wholePictureOptions = "optimize_coding=true",
+     .wholePictureBytes = JpegCoefficientBytes,
      .qualityOption = "Q",
      .keepsTransparency = false},
     {.exportType = FOUR_CHAR_CODE("PNGf"),
@@ -189,6 +191,31 @@ const SaverEntry* FindSaverForExtension(const char* extension)
     return nullptr;
 }
 
+// Optimised Huffman tables are counted from the whole picture's DCT
+// coefficients, so libjpeg keeps them all until the end (its full-image
+// coefficient buffer): 64 coefficients of 2 bytes for each 8 × 8 block of
+// every component, each component's blocks rounded up to whole MCUs.
+// Colour is YCbCr, and below Q 90 libvips subsamples its chroma 4:2:0: a
+// luma block per 8 × 8 pixels and one block of each chroma component per
+// 16 × 16, 3 bytes a pixel (240.6 MB, 229.5 MiB, for 10328 × 7760). At Q 90
+// and above chroma keeps full resolution, as grey and CMYK always do: 2
+// bytes a pixel for each component.
+UInt64 JpegCoefficientBytes(const PictureShape& shape, int vipsQuality)
+{
+    const bool subsampled = shape.bands == 3 && vipsQuality < 90;
+    const int most = subsampled ? 2 : 1; // the largest sampling factor
+    const auto blocks = [most](long long pixels, int factor) {
+        const long long inBlocks = (pixels * factor + most * 8 - 1) / (most * 8);
+        return UInt64((inBlocks + factor - 1) / factor * factor);
+    };
+    UInt64 total = 0;
+    for (int component = 0; component < std::max(1, shape.bands); ++component) {
+        const int factor = subsampled && component == 0 ? 2 : 1;
+        total += blocks(shape.width, factor) * blocks(shape.height, factor);
+    }
+    return total * 64 * 2;
+}
+
 int VipsQuality(CodecQ quality)
 {
     const long scaled = std::lround(double(quality) * 100.0 / 1024.0);
@@ -206,7 +233,8 @@ std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureS
         options += option;
     };
     add(saver.options);
-    if (2LL * shape.width * shape.height * shape.bands <= kWholePictureBufferLimit)
+    if (saver.wholePictureBytes &&
+        saver.wholePictureBytes(shape, VipsQuality(quality)) <= PictureMemoryBudget())
         add(saver.wholePictureOptions);
     if (quality >= codecLosslessQuality && saver.losslessOption)
         add(std::string(saver.losslessOption) + "=true");
