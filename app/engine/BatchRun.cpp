@@ -2,17 +2,21 @@
 #include "app/engine/BatchRun.h"
 
 #include "app/engine/Conversion.h"
+#include "app/engine/ConversionPool.h"
 #include "app/engine/EngineGlobals.h"
 #include "app/engine/FolderWalk.h"
 #include "app/engine/Settings.h"
 #include "app/shell/Destination.h"
 #include "app/shell/StatusDisplay.h"
 #include "file/CFile.h"
+#include "platform/graphics/PictureFiles.h"
 #include "platform/ui/Windows.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <functional>
+#include <memory>
 
 AEDescList gDescList{typeNull, nullptr};
 
@@ -44,21 +48,151 @@ SInt16 progressValue(SInt32 value)
     return SInt16(std::clamp<SInt32>(value, 0, kLargestProgress));
 }
 
-// Shows "File: name" and converts the file; the codec work runs off the
-// event loop so that the window stays alive meanwhile.
-bool convertShown(const FSRef& file, const FSRef& destination)
+// One batch's conversions. Files are decided, named and claimed here, on
+// the event loop's thread, in walk order, and convert on the pool's workers,
+// several at once. What the window shows follows walk order too: a file's
+// "File:" line appears once every earlier file has finished and shown its
+// lines, and its own count line once it has finished itself, so the window
+// reads as when files went one at a time.
+class BatchWork
 {
+public:
+    enum class Outcome { Shown, NotShown, Stopped };
+
+    BatchWork() : m_pool(BatchWorkers(), platform::PictureMemoryBudget()) {}
+    ~BatchWork() { Finish(); }
+    BatchWork(const BatchWork&) = delete;
+    BatchWork& operator=(const BatchWork&) = delete;
+
+    // Shows "File: name" and converts the file; then runs after (the count
+    // line), in walk order. Stopped: Stop or Quit came first and the file
+    // was left alone.
+    Outcome Convert(const FSRef& file, const FSRef& destination, std::function<void()> after);
+    // Runs show in walk order, after what came before it.
+    void Show(std::function<void()> show);
+    // Waits for every started file and shows what is left.
+    void Finish();
+
+private:
+    struct Step {
+        QByteArray fileMessage; // "File: name", or none
+        std::shared_ptr<ConversionPool::Ticket> ticket;
+        std::function<void()> after;
+        bool shown = false;
+    };
+    void add(Step step);
+    void showFinished();
+    void waitFor(const std::function<bool()>& ready);
+    bool heldByRunningJob(const FSRef& destination, const QString& name) const;
+
+    ConversionPool m_pool;
+    std::deque<Step> m_steps;
+};
+
+BatchWork::Outcome BatchWork::Convert(const FSRef& file, const FSRef& destination,
+                                      std::function<void()> after)
+{
+    // The file is looked at while the workers are still busy with earlier
+    // ones, and off the loop: some importers read the whole picture to
+    // know it. It starts once a worker (and, for a picture, enough of the
+    // budget) is free, and only when neither Stop nor Quit came meanwhile.
     char* name = FSGetObjectName(file);
-    if (!name)
-        return false;
+    ConversionJob job;
+    QString outputName;
+    bool planned = false;
+    if (name)
+        platform::RunOffLoop([&] { planned = PlanConversion(file, job, outputName); });
+    waitFor([&] { return planned ? m_pool.HasRoomFor(job.decodedBytes) : m_pool.WorkerFree(); });
+    if (gQuitting || gStopping) {
+        DisposePtr(name);
+        return Outcome::Stopped;
+    }
+    if (!name) {
+        add({{}, nullptr, std::move(after)});
+        return Outcome::NotShown;
+    }
     char message[256];
     std::snprintf(message, sizeof message, "File: %s", name);
-    print_message(message, 1);
-    ConversionJob job;
-    if (PrepareConversion(file, destination, job))
-        platform::RunOffLoop([&job]() { RunConversionJob(job); });
     DisposePtr(name);
-    return true;
+
+    std::shared_ptr<ConversionPool::Ticket> ticket;
+    if (planned) {
+        // A name that a running job holds is free again when that job fails;
+        // waiting for it gives every file the name it gets one at a time.
+        waitFor([&] { return !heldByRunningJob(destination, outputName); });
+        if (ClaimConversionOutput(destination, outputName, job))
+            ticket = m_pool.Start(job, job.decodedBytes);
+    }
+    add({message, std::move(ticket), std::move(after)});
+    return Outcome::Shown;
+}
+
+void BatchWork::Show(std::function<void()> show)
+{
+    add({{}, nullptr, std::move(show)});
+}
+
+void BatchWork::Finish()
+{
+    waitFor([this] { return m_pool.Idle() && m_steps.empty(); });
+}
+
+void BatchWork::add(Step step)
+{
+    m_steps.push_back(std::move(step));
+    showFinished();
+}
+
+void BatchWork::showFinished()
+{
+    while (!m_steps.empty()) {
+        Step& step = m_steps.front();
+        if (!step.shown) {
+            step.shown = true;
+            if (!step.fileMessage.isEmpty())
+                print_message(step.fileMessage.constData(), 1);
+        }
+        if (step.ticket && !step.ticket->done)
+            return;
+        // Taken off first: what it shows may turn the loop, which shows more.
+        const std::function<void()> after = std::move(step.after);
+        m_steps.pop_front();
+        if (after)
+            after();
+    }
+}
+
+void BatchWork::waitFor(const std::function<bool()>& ready)
+{
+    showFinished();
+    platform::WaitOnLoop([&] {
+        showFinished();
+        return ready();
+    });
+}
+
+bool BatchWork::heldByRunningJob(const FSRef& destination, const QString& name) const
+{
+    FSRef existing;
+    if (FSMakeFSRefUnicode(&destination, UniCharCount(name.size()),
+                           reinterpret_cast<const UniChar*>(name.utf16()), kTextEncodingUnknown,
+                           &existing) != noErr)
+        return false;
+    for (const Step& step : m_steps)
+        if (step.ticket && !step.ticket->done &&
+            FSCompareFSRefs(&existing, &step.ticket->job.output) == noErr)
+            return true;
+    return false;
+}
+
+// The batch under way, for the folder walk.
+BatchWork* gWork = nullptr;
+
+// Shows "File: name" and converts the file, as the walk order comes to it.
+BatchWork::Outcome convertShown(const FSRef& file, const FSRef& destination,
+                                std::function<void()> after = {})
+{
+    return gWork->Convert(file, destination, std::move(after));
 }
 
 OSErr handleFolder(const FSRef& folder, const FSRef& destination)
@@ -73,24 +207,31 @@ OSErr handleFolder(const FSRef& folder, const FSRef& destination)
     status = IterateCollectFolder(folder);
     if (gNbrFilesProcessed == gNbrFilesToBeProcessed) {
         const SInt32 count = gNbrFilesToBeProcessed;
-        SetControlMaximum(gProgress, progressValue(count - 1));
-        SetControlMinimum(gProgress, 0);
-        ShowControl(gProgress);
-        ShowControl(gSmallMessage);
+        gWork->Show([count] {
+            SetControlMaximum(gProgress, progressValue(count - 1));
+            SetControlMinimum(gProgress, 0);
+            ShowControl(gProgress);
+            ShowControl(gSmallMessage);
+        });
         gNbrFilesProcessed = 0;
         for (SInt32 i = 0; i < count; ++i) {
             if (gQuitting || gStopping)
                 break;
-            if (convertShown(gFSRefArray[i], destination))
+            const auto outcome = convertShown(gFSRefArray[i], destination, [i, count] {
+                char message[256];
+                std::snprintf(message, sizeof message, "(%d of %d)", int(i + 1), int(count));
+                print_message(message, 2);
+                SetControlValue(gProgress, progressValue(i));
+            });
+            if (outcome == BatchWork::Outcome::Stopped)
+                break;
+            if (outcome == BatchWork::Outcome::Shown)
                 ++gNbrFilesProcessed;
-            char message[256];
-            std::snprintf(message, sizeof message, "(%d of %d)", int(i + 1),
-                          int(gNbrFilesToBeProcessed));
-            print_message(message, 2);
-            SetControlValue(gProgress, progressValue(i));
         }
-        HideControl(gProgress);
-        HideControl(gSmallMessage);
+        gWork->Show([] {
+            HideControl(gProgress);
+            HideControl(gSmallMessage);
+        });
     }
     DisposePtr(reinterpret_cast<Ptr>(gFSRefArray));
     gFSRefArray = nullptr;
@@ -138,6 +279,12 @@ void RunBatch(const FSRef& destination)
     EnableControl(gStopButton);
     ShowControl(gStopButton);
 
+    // With several files at once, each gets one libvips thread; one at a
+    // time, libvips uses every core on the one picture.
+    const int workers = BatchWorkers();
+    platform::SetThreadsPerPicture(workers > 1 ? 1 : 0);
+    BatchWork work;
+    gWork = &work;
     long count = 0;
     if (AECountItems(&gDescList, &count) == noErr) {
         for (long index = 1; index <= count && !gQuitting && !gStopping; ++index) {
@@ -151,11 +298,13 @@ void RunBatch(const FSRef& destination)
             if (CFile::IsADirectory(item)) {
                 if (handleFolder(item, destination) != noErr)
                     break;
-            } else if (convertShown(item, destination)) {
+            } else if (convertShown(item, destination) == BatchWork::Outcome::Shown) {
                 ++gNbrFilesProcessed;
             }
         }
     }
+    work.Finish();
+    gWork = nullptr;
 
     HideControl(gSpin);
     ShowControl(gEditButton);

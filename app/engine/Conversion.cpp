@@ -29,6 +29,21 @@ QString chosenExtension()
     return gTheExporters[0].extensionRef;
 }
 
+// The memory the picture takes once decoded, from its header; 0 when the
+// importer cannot say.
+UInt64 pictureBytes(const FSRef& source)
+{
+    FSSpec spec;
+    GraphicsImportComponent importer = nullptr;
+    UInt64 bytes = 0;
+    if (FSRefMakeFSSpec(&source, &spec) == noErr &&
+        GetGraphicsImporterForFile(&spec, &importer) == noErr && importer) {
+        GraphicsImportGetDecodedByteCount(importer, &bytes);
+        CloseComponent(importer);
+    }
+    return bytes;
+}
+
 } // namespace
 
 Boolean FSpIsGraphicsFile(const FSSpec& spec)
@@ -48,7 +63,7 @@ Boolean FSIsGraphicsFile(const FSRef& ref)
     return FSpIsGraphicsFile(spec);
 }
 
-Boolean PrepareConversion(const FSRef& source, const FSRef& destinationFolder, ConversionJob& job)
+Boolean PlanConversion(const FSRef& source, ConversionJob& job, CFStringRef& outputName)
 {
     if (!FSIsGraphicsFile(source))
         return false;
@@ -58,13 +73,27 @@ Boolean PrepareConversion(const FSRef& source, const FSRef& destinationFolder, C
     OSType exportType = 0;
     if (!GetTypeForExtension(extension, exportType))
         return false;
-    const QString outputName = FilesNameWithNewExtension(source, extension);
+    outputName = FilesNameWithNewExtension(source, extension);
     if (outputName.isNull())
         return false;
     job.source = source;
     job.exportType = exportType;
     job.quality = codecHighQuality;
+    job.decodedBytes = pictureBytes(source);
+    return true;
+}
+
+Boolean ClaimConversionOutput(const FSRef& destinationFolder, const CFStringRef& outputName,
+                              ConversionJob& job)
+{
     return CFile::FSCreateFile(destinationFolder, outputName, job.output, true) == noErr;
+}
+
+Boolean PrepareConversion(const FSRef& source, const FSRef& destinationFolder, ConversionJob& job)
+{
+    QString outputName;
+    return PlanConversion(source, job, outputName) &&
+           ClaimConversionOutput(destinationFolder, outputName, job);
 }
 
 OSErr RunConversionJob(const ConversionJob& job)

@@ -15,8 +15,9 @@ using CFStringRef = QString;
 struct ConversionJob {
     FSRef source;
     FSRef output; // claimed, empty until written
-    OSType exportType;
-    UInt32 quality;
+    OSType exportType = 0;
+    UInt32 quality = 0;
+    UInt64 decodedBytes = 0; // the source picture's, from its header
 };
 
 // Converts source into destinationFolder when it is a picture an importer
@@ -29,6 +30,12 @@ void ProcessFSRef(const FSRef& source, const FSRef& destinationFolder);
 // file is not converted), then the codec work, which removes the claimed
 // output again when it fails.
 Boolean PrepareConversion(const FSRef& source, const FSRef& destinationFolder, ConversionJob& job);
+// PrepareConversion in two: deciding the job and its output's name without
+// touching the destination (false when the file is not converted), and
+// claiming that name, or a unique one when it is taken.
+Boolean PlanConversion(const FSRef& source, ConversionJob& job, CFStringRef& outputName);
+Boolean ClaimConversionOutput(const FSRef& destinationFolder, const CFStringRef& outputName,
+                              ConversionJob& job);
 OSErr RunConversionJob(const ConversionJob& job);
 
 // Whether a graphics importer reads the file.

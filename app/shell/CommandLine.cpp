@@ -2,6 +2,7 @@
 #include "app/shell/CommandLine.h"
 
 #include "app/engine/BatchRun.h"
+#include "app/engine/ConversionPool.h"
 #include "app/engine/ExporterCatalogue.h"
 #include "app/shell/Destination.h"
 #include "app/shell/StatusDisplay.h"
@@ -34,8 +35,8 @@ int bad(const QString& problem)
 
 QString UsageText()
 {
-    return QStringLiteral("Usage: tessaly [ITEM...]\n"
-                          "       tessaly --to DESTINATION ITEM...\n"
+    return QStringLiteral("Usage: tessaly [-j N] [ITEM...]\n"
+                          "       tessaly --to DESTINATION [-j N] ITEM...\n"
                           "       tessaly --help | --version\n");
 }
 
@@ -71,6 +72,16 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         const QString& word = arguments[i];
         if (!optionsEnded && word == u"--") {
             optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && word.startsWith(u"-j")) {
+            const QString count = word == u"-j" ? arguments.value(++i) : word.mid(2);
+            line.workers = ParseWorkerCount(count);
+            if (line.workers == 0) {
+                line.mode = CommandLine::Mode::Bad;
+                line.problem = QStringLiteral("-j needs a number of files from 1 to 256");
+                return line;
+            }
             continue;
         }
         // A name that starts with "--" can be given after "--".
@@ -115,6 +126,7 @@ int RunToFolder(const CommandLine& line)
         std::fflush(stdout);
     });
     GetExportTypes();
+    SetBatchWorkers(line.workers);
     SetFixedDestination(&destination);
     AEDisposeDesc(&gDescList);
     gDescList = items;

@@ -1,8 +1,11 @@
 // The program's command line:
 //
-//   tessaly [ITEM...]                  the window; items arrive as a drop
-//   tessaly --to DESTINATION ITEM...   no window: converts into DESTINATION
+//   tessaly [-j N] [ITEM...]                 the window; items arrive as a drop
+//   tessaly --to DESTINATION [-j N] ITEM...  no window: converts into DESTINATION
 //   tessaly --help | --version
+//
+// -j N converts N files at once (TESSALY_JOBS=N does too; by default one
+// per core); -j 1 converts one file after another.
 #pragma once
 
 #include <QStringList>
@@ -11,6 +14,7 @@ struct CommandLine {
     enum class Mode { Window, ToFolder, Help, Version, Bad } mode = Mode::Window;
     QString destination; // --to
     QStringList items;   // paths or file:// URLs
+    int workers = 0;     // -j; 0: not given
     QString problem;     // why the arguments are bad
 };
 

@@ -1,5 +1,6 @@
 // Tessaly, the droplet: converts every picture dropped on its window or its
 // launcher icon into the chosen format. See CommandLine.h for its arguments.
+#include "app/engine/ConversionPool.h"
 #include "app/shell/CommandLine.h"
 #include "app/shell/Startup.h"
 #include "app/shell/StatusDisplay.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
         break;
     }
 
+    SetBatchWorkers(line.workers);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
     QApplication::setDesktopFileName(kApplicationID);

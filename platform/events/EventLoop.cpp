@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -155,4 +157,45 @@ void platform::RunOffLoop(const std::function<void()>& work)
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     worker.join();
+}
+
+namespace
+{
+std::mutex gWakeLock;
+std::condition_variable gWake;
+std::uint64_t gWakeCount = 0;
+} // namespace
+
+void platform::WakeWaitingLoop()
+{
+    {
+        std::lock_guard lock(gWakeLock);
+        ++gWakeCount;
+    }
+    gWake.notify_all();
+    // Wakes the loop's wait when it sleeps for events.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, []() {}, Qt::QueuedConnection);
+}
+
+void platform::WaitOnLoop(const std::function<bool()>& done)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread()) {
+        // Not a nested QEventLoop, for the reason RunOffLoop gives.
+        while (!done())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return;
+    }
+    std::unique_lock lock(gWakeLock);
+    for (;;) {
+        // A wake between the check and the wait is not lost: the count moved.
+        const std::uint64_t seen = gWakeCount;
+        lock.unlock();
+        if (done())
+            return;
+        lock.lock();
+        gWake.wait(lock, [seen] { return gWakeCount != seen; });
+    }
 }

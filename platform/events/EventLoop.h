@@ -64,4 +64,12 @@ void SetExitToShellHandler(std::function<void()> handler);
 // another thread, the work runs right here. work must touch no user
 // interface.
 void RunOffLoop(const std::function<void()>& work);
+
+// Waits until done() holds, checking it again after every wake. Meanwhile
+// the calling thread, when it is the event loop's, keeps handling events;
+// any other thread sleeps. Work running on other threads calls
+// WakeWaitingLoop when something done() looks at may have changed.
+void WaitOnLoop(const std::function<bool()>& done);
+// Wakes WaitOnLoop, from any thread.
+void WakeWaitingLoop();
 } // namespace platform

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string>
@@ -65,8 +66,12 @@ void SetPictureMemoryBudget(UInt64 bytes)
 
 void SetThreadsPerPicture(int threads)
 {
-    if (graphics::EnsureVips())
-        vips_concurrency_set(std::max(0, threads));
+    if (!graphics::EnsureVips())
+        return;
+    // libvips takes 0 as "no change", so its own choice is kept from before
+    // the first change.
+    static const int byDefault = vips_concurrency_get();
+    vips_concurrency_set(threads > 0 ? threads : byDefault);
 }
 
 UInt64 DecodedBytes(const PictureHeader& header)
@@ -74,8 +79,16 @@ UInt64 DecodedBytes(const PictureHeader& header)
     if (header.width <= 0 || header.height <= 0 || header.bands <= 0 ||
         header.bytesPerSample <= 0 || header.pages <= 0)
         return 0;
-    return UInt64(header.width) * UInt64(header.height) * UInt64(header.bands) *
-           UInt64(header.bytesPerSample) * UInt64(header.pages);
+    // A header may claim more than any memory holds: the product saturates.
+    UInt64 bytes = 1;
+    for (const UInt64 factor :
+         {UInt64(header.width), UInt64(header.height), UInt64(header.bands),
+          UInt64(header.bytesPerSample), UInt64(header.pages)}) {
+        if (bytes > std::numeric_limits<UInt64>::max() / factor)
+            return std::numeric_limits<UInt64>::max();
+        bytes *= factor;
+    }
+    return bytes;
 }
 
 OSErr ProbePicture(const QByteArray& path, PictureHeader* header)

@@ -9,12 +9,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <cstdlib>
+#include <map>
+#include <set>
 
 using namespace testsupport;
 
@@ -152,6 +155,9 @@ TEST_F(EndToEnd, ArgumentsThatCannotBeUsed)
         {{"--to", folder + "/missing", file}, 2, "", "Usage: tessaly"},
         {{"--to", folder, folder + "/missing.png"}, 2, "", "does not exist"},
         {{"--frobnicate"}, 2, "", "unknown option --frobnicate"},
+        {{"--to", folder, "-j", "0", file}, 2, "", "-j needs a number"},
+        {{"--to", folder, "-j", "many", file}, 2, "", "-j needs a number"},
+        {{"--to", folder, file, "-j"}, 2, "", "-j needs a number"},
     };
     for (const Case& c : cases) {
         const Outcome result = tessaly(c.arguments);
@@ -162,6 +168,75 @@ TEST_F(EndToEnd, ArgumentsThatCannotBeUsed)
         EXPECT_TRUE(result.err.contains(c.stderrHas)) << what << result.err.constData();
     }
     EXPECT_TRUE(ListFolder(output.path()).empty());
+}
+
+// Outputs named with a UUID because the plain name was taken.
+bool IsUniqueName(const QByteArray& name)
+{
+    static const QRegularExpression uuid(
+        QStringLiteral("^.* - [0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.jpg$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return uuid.match(QString::fromUtf8(name)).hasMatch();
+}
+
+TEST_F(EndToEnd, OneWorkerAndManyGiveTheSameLinesNamesAndBytes)
+{
+    // Three a.png in walk order: x's is cut short, so it fails and gives
+    // a.jpg up again; y's then takes a.jpg, z's gets a unique name. A large
+    // picture sits among small ones; one file is no picture, one has no
+    // permissions, one is empty.
+    for (const char* folder : {"tree/x", "tree/y", "tree/z", "tree/small"})
+        ASSERT_TRUE(QDir().mkpath(QString::fromUtf8(source / folder)));
+    picture(source / "tree/whole.png", "png", 1600, 1200);
+    const QByteArray whole = ReadFile(source / "tree/whole.png");
+    ASSERT_TRUE(WriteFile(source / "tree/x/a.png", whole.left(whole.size() / 2)));
+    picture(source / "tree/y/a.png", "png", 120, 90);
+    picture(source / "tree/z/a.png", "png", 90, 120);
+    picture(source / "tree/big.png", "png", 3000, 2000);
+    for (int i = 0; i < 12; ++i)
+        picture(source / "tree/small/" + QByteArray::number(i) + ".png", "png", 160, 120);
+    ASSERT_TRUE(WriteFile(source / "tree/notes.txt", "not a picture"));
+    ASSERT_TRUE(WriteFile(source / "tree/empty.png", ""));
+    picture(source / "tree/locked.png");
+    ASSERT_TRUE(QFile::setPermissions(QString::fromUtf8(source / "tree/locked.png"), {}));
+
+    struct Run {
+        Outcome outcome;
+        std::map<QByteArray, QByteArray> named;  // name: bytes
+        std::multiset<QByteArray> uniquelyNamed; // bytes
+    } runs[2];
+    const char* workers[2] = {"1", "4"};
+    for (int r = 0; r < 2; ++r) {
+        const QByteArray into = output / workers[r];
+        ASSERT_TRUE(MakeFolder(into));
+        runs[r].outcome = tessaly({"--to", QString::fromUtf8(into), "-j", workers[r],
+                                   QString::fromUtf8(source / "tree")});
+        ASSERT_TRUE(runs[r].outcome.finished);
+        ASSERT_EQ(runs[r].outcome.exitCode, 0) << runs[r].outcome.err.constData();
+        for (const QByteArray& name : ListFolder(into)) {
+            EXPECT_FALSE(name.startsWith(".")) << name.constData(); // no temporary file
+            const QByteArray bytes = ReadFile(into + "/" + name);
+            EXPECT_FALSE(bytes.isEmpty()) << name.constData();
+            if (IsUniqueName(name))
+                runs[r].uniquelyNamed.insert(bytes);
+            else
+                runs[r].named[name] = bytes;
+        }
+    }
+    EXPECT_EQ(runs[0].outcome.out, runs[1].outcome.out);
+    EXPECT_EQ(runs[1].outcome.out.count("File: a.png\n"), 3);
+    EXPECT_TRUE(runs[1].outcome.out.contains("(20 of 20)\n")) << runs[1].outcome.out.constData();
+    std::vector<QByteArray> names;
+    for (const auto& [name, bytes] : runs[1].named)
+        names.push_back(name);
+    const std::vector<QByteArray> expected = {
+        "0.jpg", "1.jpg", "10.jpg", "11.jpg", "2.jpg", "3.jpg",   "4.jpg",      "5.jpg",
+        "6.jpg", "7.jpg", "8.jpg",  "9.jpg",  "a.jpg", "big.jpg", "locked.jpg", "whole.jpg"};
+    EXPECT_EQ(names, expected);
+    EXPECT_TRUE(runs[0].named == runs[1].named) << "the same names with the same bytes";
+    EXPECT_EQ(runs[1].uniquelyNamed.size(), 1u);
+    EXPECT_TRUE(runs[0].uniquelyNamed == runs[1].uniquelyNamed);
+    EXPECT_EQ(ReadFile(source / "tree/x/a.png").size(), whole.size() / 2); // untouched
 }
 
 TEST_F(EndToEnd, ASecondLaunchHandsItsItemsToTheRunningInstance)
@@ -188,11 +263,10 @@ wait $first
 echo "first=$?"
 )sh";
     ASSERT_TRUE(WriteFile(script, twoLaunches));
-    const Outcome result = run(busRunner, {"--", "sh", QString::fromUtf8(script), TESSALY_EXECUTABLE,
-                                       QString::fromUtf8(source / "first"),
-                                       QString::fromUtf8(source / "extra.png"),
-                                       QString::fromUtf8(output.path()),
-                                       QString::fromUtf8(source.path())});
+    const Outcome result = run(
+        busRunner, {"--", "sh", QString::fromUtf8(script), TESSALY_EXECUTABLE,
+                    QString::fromUtf8(source / "first"), QString::fromUtf8(source / "extra.png"),
+                    QString::fromUtf8(output.path()), QString::fromUtf8(source.path())});
     ASSERT_TRUE(result.finished);
     EXPECT_TRUE(result.out.contains("second=0")) << result.out.constData();
     EXPECT_TRUE(result.out.contains("first=0")) << result.out.constData();

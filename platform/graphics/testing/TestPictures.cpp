@@ -294,4 +294,9 @@ long long PictureHeaderReads()
     return graphics::HeaderReadCount();
 }
 
+int CodecThreadsPerPicture()
+{
+    return vips_concurrency_get();
+}
+
 } // namespace platform::testing

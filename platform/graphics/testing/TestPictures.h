@@ -76,4 +76,7 @@ int LiveCodecObjects();
 // conversion costs in decoding, counted rather than timed.
 long long PictureHeaderReads();
 
+// The threads libvips gives the next picture it works on.
+int CodecThreadsPerPicture();
+
 } // namespace platform::testing
