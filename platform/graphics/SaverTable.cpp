@@ -29,14 +29,19 @@ namespace
 //
 // Options chosen with bench/run.sh; the figures are from its corpus of
 // photo-like pictures, against ImageMagick's mogrify at -quality 75:
-// - JPEG: optimised Huffman tables. Without them libvips' outputs are 1.24
-//   times ImageMagick's size (0.0615 bytes a pixel on 640 × 480 pictures);
-//   with them 1.01 times (0.0503), for about 15% more encoding time. They
-//   make the encoder hold the whole picture's coefficients, so they are
-//   given only to pictures within kWholePictureBufferLimit (about 44
-//   megapixels of colour); larger ones stream in bounded memory, as
-//   ImageMagick's memory limit makes it do too (a 12000 × 9000 picture:
-//   0.998 times its size).
+// - JPEG: optimised Huffman tables, for every picture whose coefficient
+//   buffer (JpegCoefficientBytes, 3 bytes a pixel at Q 75) fits
+//   PictureMemoryBudget(); larger ones stream with the standard tables.
+//   Against ImageMagick, which optimises while width × height × components
+//   bytes fit its 256 MiB memory limit: 200 640 × 480 PNGs, 1.010 times its
+//   size (1.236 with the standard tables); 3000 × 2000 JPEGs of Q 92, 0.82
+//   (it keeps their 4:4:4 sampling); four 10328 × 7760 TIFFs, 0.9996 (11.23
+//   MB; 1.33 times, 14.93 MB, streamed). The tables cost the time of a
+//   second pass over the coefficients, and the buffer: converting those
+//   TIFFs one at a time peaks at 311 MiB (303 MiB with one libvips thread)
+//   where ImageMagick peaks at 258 MiB, as 229.5 MiB of coefficients come
+//   on top of libvips' own 33 MiB (its command line, idle) and its
+//   pipeline's strips (26 MiB at that width).
 // - PNG: adaptive row filtering at zlib level 4: 1.06 times ImageMagick's
 //   size in a third of its time, and faster than libvips' default
 //   (unfiltered, level 6), which is 1.14 times the size. Level 6 with
