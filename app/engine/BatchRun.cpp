@@ -307,6 +307,9 @@ void RunBatch(const FSRef& destination)
     }
     work.Finish();
     gWork = nullptr;
+    // What the importers kept of files looked at but never converted (after
+    // Stop) is let go with the batch.
+    platform::ForgetProbedPictures();
 
     HideControl(gSpin);
     ShowControl(gEditButton);

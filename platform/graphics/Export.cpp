@@ -4,6 +4,7 @@
 
 #include "GraphicsCore.h"
 #include "PictureSource.h"
+#include "ProbedPictures.h"
 #include "TemporaryOutput.h"
 #include "VipsSupport.h"
 #include "platform/graphics/SaverTable.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -91,22 +93,31 @@ UInt64 DecodedBytes(const PictureHeader& header)
 
 OSErr ProbePicture(const QByteArray& path, PictureHeader* header)
 {
-    PictureSource source;
-    if (const OSErr status = source.Open(path))
-        return status;
-    vips::VImage picture;
-    if (const OSErr status =
-            source.Load(graphics::PixelAccess::Sequential, graphics::Pages::First, &picture))
-        return status;
-    if (header) {
-        VipsImage* image = picture.get_image();
-        header->width = image->Xsize;
-        header->height = image->Ysize;
-        header->bands = image->Bands;
-        header->bytesPerSample = int(vips_format_sizeof(image->BandFmt));
-        header->pages = source.Animated() ? std::max(1, vips_image_get_n_pages(image)) : 1;
+    PictureHeader found;
+    if (!graphics::FindProbedHeader(path, &found)) {
+        graphics::ProbedPicture probed;
+        probed.source = std::make_unique<PictureSource>();
+        if (const OSErr status = probed.source->Open(path))
+            return status;
+        if (const OSErr status = probed.source->Load(graphics::PixelAccess::Sequential,
+                                                     graphics::Pages::First, &probed.picture))
+            return status;
+        VipsImage* image = probed.picture.get_image();
+        found.width = image->Xsize;
+        found.height = image->Ysize;
+        found.bands = image->Bands;
+        found.bytesPerSample = int(vips_format_sizeof(image->BandFmt));
+        found.pages = probed.source->Animated() ? std::max(1, vips_image_get_n_pages(image)) : 1;
+        graphics::KeepProbe(path, found, std::move(probed));
     }
+    if (header)
+        *header = found;
     return noErr;
+}
+
+void ForgetProbedPictures()
+{
+    graphics::ForgetProbes();
 }
 
 OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath, OSType exportType,
@@ -120,19 +131,30 @@ OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath, 
     if (!saver)
         return badComponentType;
 
-    PictureSource source;
-    if (const OSErr status = source.Open(sourcePath))
-        return status;
+    // The probe's opened file and header-read picture when it kept them for
+    // this unchanged file; otherwise the file is opened here.
+    graphics::ProbedPicture probed;
+    if (!graphics::TakeProbedPicture(sourcePath, &probed)) {
+        probed.source = std::make_unique<PictureSource>();
+        if (const OSErr status = probed.source->Open(sourcePath))
+            return status;
+    }
+    const PictureSource& source = *probed.source;
     // Frames are kept only when both formats animate; otherwise the first
-    // frame is the picture.
+    // frame is the picture, as the probe read it.
     const auto pages =
         saver->animated && source.Animated() ? graphics::Pages::All : graphics::Pages::First;
 
     graphics::TemporaryOutput output(outputPath);
     try {
-        vips::VImage picture;
-        if (const OSErr status = source.Load(graphics::PixelAccess::Sequential, pages, &picture))
-            return status;
+        vips::VImage picture = probed.picture;
+        probed.picture = vips::VImage();
+        if (!picture.get_image() || pages != graphics::Pages::First) {
+            picture = vips::VImage();
+            if (const OSErr status =
+                    source.Load(graphics::PixelAccess::Sequential, pages, &picture))
+                return status;
+        }
         if (static_cast<long long>(picture.width()) * picture.height() > kMaxPicturePixels)
             return codecSizeErr;
         if (pages == graphics::Pages::First && graphics::NeedsTurning(picture)) {

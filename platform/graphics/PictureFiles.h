@@ -34,7 +34,18 @@ UInt64 DecodedBytes(const PictureHeader& header);
 
 // Whether a picture loader reads the file at path: noErr, or why not. With
 // header given, it also gets what the picture's header says.
+//
+// What a probe finds is kept for the next open of the same unchanged file
+// (same device, inode, size and times): a second probe reads no header
+// again, and the export takes the probe's opened file and loader once.
+// What is kept is bounded (a few hundred headers; sixteen opened files,
+// 64 MiB of their loaders' memory, half a minute each) and shared by every
+// thread; a file changed or replaced since is read anew.
 OSErr ProbePicture(const QByteArray& path, PictureHeader* header = nullptr);
+
+// Lets go of everything probes kept: their opened files and loaders. A
+// batch calls it when it ends, and code that counts descriptors before it.
+void ForgetProbedPictures();
 
 // The memory that the pictures converting at one time in this process may
 // take together: a quarter of physical memory unless set; setting 0 brings
@@ -51,7 +62,8 @@ void SetThreadsPerPicture(int threads);
 // and puts it at outputPath, replacing what is there (the claimed, empty
 // output file) only when the picture is complete. On failure nothing of the
 // export remains and outputPath is as it was; neither way does the call
-// keep a descriptor or any of the codec's memory.
+// keep a descriptor or any of the codec's memory (it takes what a probe of
+// sourcePath kept, and lets that go too).
 OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath, OSType exportType,
                     CodecQ quality, UInt64* bytesWritten = nullptr);
 

@@ -10,6 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -107,6 +110,27 @@ bool FormatHasDedicatedLoader(const vips::VImage& picture)
     return DedicatedSuffixes().count(suffix) != 0;
 }
 
+std::atomic<long long> gHeaderReads{0};
+
+long long Nanoseconds(const struct timespec& time)
+{
+    return (long long)time.tv_sec * 1000000000LL + time.tv_nsec;
+}
+
+// The grain of the file system's times, as far as a time shows it: whole
+// seconds mean one that keeps seconds (FAT keeps two); finer ones keep at
+// most hundredths.
+long long TimeGrainNs(long long time)
+{
+    return time % 1000000000LL == 0 ? 2000000000LL : 10000000LL;
+}
+
+FileIdentity IdentityOf(const struct stat& info)
+{
+    return {(unsigned long long)info.st_dev, (unsigned long long)info.st_ino,
+            (long long)info.st_size, Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim)};
+}
+
 std::string DescriptorPath(int fd)
 {
     return "/proc/self/fd/" + std::to_string(fd);
@@ -149,6 +173,21 @@ VipsBlob* ReadWhole(int fd)
 
 } // namespace
 
+bool IdentityOfFile(const QByteArray& path, FileIdentity* identity)
+{
+    const files::ItemAt at(path);
+    struct stat info;
+    if (at.error() || ::fstatat(at.folder(), at.name(), &info, 0) != 0)
+        return false;
+    *identity = IdentityOf(info);
+    return true;
+}
+
+long long HeaderReadCount()
+{
+    return gHeaderReads.load();
+}
+
 PictureSource::~PictureSource()
 {
     if (m_fd >= 0)
@@ -168,6 +207,10 @@ OSErr PictureSource::Open(const QByteArray& path)
     const files::ItemAt at(path);
     if (at.error())
         return StatusFromFileError(at.error());
+    // File times come from this clock, so a time read before the file is
+    // looked at tells whether a later change could repeat its times.
+    struct timespec openedAt = {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &openedAt);
     const int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return StatusFromFileError(errno);
@@ -183,6 +226,8 @@ OSErr PictureSource::Open(const QByteArray& path)
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
+    m_identity = IdentityOf(info);
+    m_settled = m_identity.changedNs + TimeGrainNs(m_identity.changedNs) <= Nanoseconds(openedAt);
     m_beyondPaths = at.folder() != AT_FDCWD;
 
     const char* found = nullptr;
@@ -211,10 +256,16 @@ bool PictureSource::Animated() const
     return m_rule && m_rule->animated;
 }
 
+bool PictureSource::DecodesWholeAtHeader() const
+{
+    return m_rule && m_rule->fallback;
+}
+
 OSErr PictureSource::Load(PixelAccess access, Pages pages, vips::VImage* picture) const
 {
     if (m_fd < 0 || !m_rule)
         return paramErr;
+    ++gHeaderReads;
     try {
         if (::lseek(m_fd, 0, SEEK_SET) < 0)
             return StatusFromFileError(errno);

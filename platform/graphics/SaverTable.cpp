@@ -2,6 +2,7 @@
 #include "platform/graphics/SaverTable.h"
 
 #include "VipsSupport.h"
+#include "platform/graphics/PictureFiles.h"
 
 #include <vips/vips8>
 
@@ -28,14 +29,19 @@ namespace
 //
 // Options chosen with bench/run.sh; the figures are from its corpus of
 // photo-like pictures, against ImageMagick's mogrify at -quality 75:
-// - JPEG: optimised Huffman tables. Without them libvips' outputs are 1.24
-//   times ImageMagick's size (0.0615 bytes a pixel on 640 × 480 pictures);
-//   with them 1.01 times (0.0503), for about 15% more encoding time. They
-//   make the encoder hold the whole picture's coefficients, so they are
-//   given only to pictures within kWholePictureBufferLimit (about 44
-//   megapixels of colour); larger ones stream in bounded memory, as
-//   ImageMagick's memory limit makes it do too (a 12000 × 9000 picture:
-//   0.998 times its size).
+// - JPEG: optimised Huffman tables, for every picture whose coefficient
+//   buffer (JpegCoefficientBytes, 3 bytes a pixel at Q 75) fits
+//   PictureMemoryBudget(); larger ones stream with the standard tables.
+//   Against ImageMagick, which optimises while width × height × components
+//   bytes fit its 256 MiB memory limit: 200 640 × 480 PNGs, 1.010 times its
+//   size (1.236 with the standard tables); 3000 × 2000 JPEGs of Q 92, 0.82
+//   (it keeps their 4:4:4 sampling); four 10328 × 7760 TIFFs, 0.9996 (11.23
+//   MB; 1.33 times, 14.93 MB, streamed). The tables cost the time of a
+//   second pass over the coefficients, and the buffer: converting those
+//   TIFFs one at a time peaks at 311 MiB (303 MiB with one libvips thread)
+//   where ImageMagick peaks at 258 MiB, as 229.5 MiB of coefficients come
+//   on top of libvips' own 33 MiB (its command line, idle) and its
+//   pipeline's strips (26 MiB at that width).
 // - PNG: adaptive row filtering at zlib level 4: 1.06 times ImageMagick's
 //   size in a third of its time, and faster than libvips' default
 //   (unfiltered, level 6), which is 1.14 times the size. Level 6 with
@@ -53,6 +59,7 @@ constexpr SaverEntry kSavers[] = {
      .mimeType = "image/jpeg",
      .saver = "jpegsave_target",
      .wholePictureOptions = "optimize_coding=true",
+     .wholePictureBytes = JpegCoefficientBytes,
      .qualityOption = "Q",
      .keepsTransparency = false},
     {.exportType = FOUR_CHAR_CODE("PNGf"),
@@ -189,6 +196,31 @@ const SaverEntry* FindSaverForExtension(const char* extension)
     return nullptr;
 }
 
+// Optimised Huffman tables are counted from the whole picture's DCT
+// coefficients, so libjpeg keeps them all until the end (its full-image
+// coefficient buffer): 64 coefficients of 2 bytes for each 8 × 8 block of
+// every component, each component's blocks rounded up to whole MCUs.
+// Colour is YCbCr, and below Q 90 libvips subsamples its chroma 4:2:0: a
+// luma block per 8 × 8 pixels and one block of each chroma component per
+// 16 × 16, 3 bytes a pixel (240.6 MB, 229.5 MiB, for 10328 × 7760). At Q 90
+// and above chroma keeps full resolution, as grey and CMYK always do: 2
+// bytes a pixel for each component.
+UInt64 JpegCoefficientBytes(const PictureShape& shape, int vipsQuality)
+{
+    const bool subsampled = shape.bands == 3 && vipsQuality < 90;
+    const int most = subsampled ? 2 : 1; // the largest sampling factor
+    const auto blocks = [most](long long pixels, int factor) {
+        const long long inBlocks = (pixels * factor + most * 8 - 1) / (most * 8);
+        return UInt64((inBlocks + factor - 1) / factor * factor);
+    };
+    UInt64 total = 0;
+    for (int component = 0; component < std::max(1, shape.bands); ++component) {
+        const int factor = subsampled && component == 0 ? 2 : 1;
+        total += blocks(shape.width, factor) * blocks(shape.height, factor);
+    }
+    return total * 64 * 2;
+}
+
 int VipsQuality(CodecQ quality)
 {
     const long scaled = std::lround(double(quality) * 100.0 / 1024.0);
@@ -206,7 +238,8 @@ std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureS
         options += option;
     };
     add(saver.options);
-    if (2LL * shape.width * shape.height * shape.bands <= kWholePictureBufferLimit)
+    if (saver.wholePictureBytes &&
+        saver.wholePictureBytes(shape, VipsQuality(quality)) <= PictureMemoryBudget())
         add(saver.wholePictureOptions);
     if (quality >= codecLosslessQuality && saver.losslessOption)
         add(std::string(saver.losslessOption) + "=true");

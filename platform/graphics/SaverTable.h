@@ -14,6 +14,14 @@
 namespace platform::graphics
 {
 
+// What the saver is given besides the picture: width × height × bands
+// decides whether the whole-picture options fit.
+struct PictureShape {
+    long long width = 0;
+    long long height = 0;
+    int bands = 0;
+};
+
 struct SaverEntry {
     OSType exportType;
     const char* description;
@@ -24,9 +32,12 @@ struct SaverEntry {
     const char* saver;
     // The format's own settings, in libvips' option text, given to every save.
     const char* options = "";
-    // Options under which the encoder holds the whole picture in memory;
-    // given only to pictures within kWholePictureBufferLimit.
+    // Options under which the encoder holds the whole picture in memory,
+    // and the memory it then takes for a picture at a quality (libvips'
+    // 1..100); given only to pictures whose buffer fits
+    // PictureMemoryBudget().
     const char* wholePictureOptions = "";
+    UInt64 (*wholePictureBytes)(const PictureShape& shape, int vipsQuality) = nullptr;
     // The saver's 1..100 quality option ("Q"), or null when quality does not
     // apply (lossless formats).
     const char* qualityOption = nullptr;
@@ -45,10 +56,6 @@ struct SaverEntry {
     bool decodeFirst = false;
 };
 
-// An encoder's whole-picture buffer (about two bytes per sample) may take
-// at most this much memory.
-constexpr long long kWholePictureBufferLimit = 256LL * 1024 * 1024;
-
 // The table in its documented order, whether or not this libvips has the savers.
 std::span<const SaverEntry> AllSavers();
 // The entries whose saver (and encoder) the running libvips has, in table order.
@@ -61,13 +68,9 @@ const SaverEntry* FindSaverForExtension(const char* extension);
 // The quality level on libvips' 1..100 scale: 768 (codecHighQuality) is 75.
 int VipsQuality(CodecQ quality);
 
-// What the saver is given besides the picture: width × height × bands
-// decides whether the whole-picture options fit.
-struct PictureShape {
-    long long width = 0;
-    long long height = 0;
-    int bands = 0;
-};
+// The memory libjpeg's coefficient buffer takes for a picture of shape at
+// a quality: what optimised Huffman tables cost (see SaverTable.cpp).
+UInt64 JpegCoefficientBytes(const PictureShape& shape, int vipsQuality);
 
 // The one place a save's options are made, as libvips option text: the
 // format's own settings, those of the whole picture when it fits the

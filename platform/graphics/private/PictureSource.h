@@ -28,6 +28,25 @@ struct LoaderRule;
 enum class PixelAccess { Sequential, Random };
 enum class Pages { First, All };
 
+// What tells one content of a file from another without reading it: the
+// same device, inode, size and modification and change times.
+struct FileIdentity {
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    long long size = 0;
+    long long modifiedNs = 0;
+    long long changedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at path now, links followed as Open follows
+// them; false when it cannot be looked at.
+bool IdentityOfFile(const QByteArray& path, FileIdentity* identity);
+
+// How many headers the loaders have read in this process (each Load reads
+// one): the tests count the decoding work a conversion takes.
+long long HeaderReadCount();
+
 class PictureSource
 {
 public:
@@ -50,6 +69,17 @@ public:
     // codecBadDataErr when the header cannot be read.
     OSErr Load(PixelAccess access, Pages pages, vips::VImage* picture) const;
 
+    // The opened file's identity, as it was when it was opened.
+    const FileIdentity& Identity() const { return m_identity; }
+    // Whether the file had last changed at least one grain of its file
+    // system's times before it was opened. A file changed within that
+    // grain could change again and keep the very same times and size; a
+    // settled one cannot: any later change shows in its change time.
+    bool Settled() const { return m_settled; }
+    // Whether the loader decodes the whole picture when it reads the header
+    // (ImageMagick's does).
+    bool DecodesWholeAtHeader() const;
+
 private:
     int m_fd = -1;
     std::string m_loader;
@@ -58,6 +88,8 @@ private:
     // resolves every file name it is given: its loader gets the bytes.
     bool m_beyondPaths = false;
     const LoaderRule* m_rule = nullptr;
+    FileIdentity m_identity;
+    bool m_settled = false;
 };
 
 } // namespace platform::graphics

@@ -1,6 +1,7 @@
 // Drawing and reading test pictures.
 #include "platform/graphics/testing/TestPictures.h"
 
+#include "PictureSource.h"
 #include "VipsSupport.h"
 #include "platform/graphics/Graphics.h"
 
@@ -286,6 +287,11 @@ int LiveCodecObjects()
     int count = 0;
     vips_object_map(CountObject, &count, nullptr);
     return count;
+}
+
+long long PictureHeaderReads()
+{
+    return graphics::HeaderReadCount();
 }
 
 int CodecThreadsPerPicture()

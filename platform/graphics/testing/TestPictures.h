@@ -72,6 +72,10 @@ std::string LastCodecErrorText();
 // alive in this process: a call that leaves more than it found leaked.
 int LiveCodecObjects();
 
+// How many picture headers this process's loaders have read: what a
+// conversion costs in decoding, counted rather than timed.
+long long PictureHeaderReads();
+
 // The threads libvips gives the next picture it works on.
 int CodecThreadsPerPicture();
 
