@@ -3,6 +3,7 @@
 #include "platform/graphics/PictureFiles.h"
 
 #include "GraphicsCore.h"
+#include "JpegRecode.h"
 #include "PictureSource.h"
 #include "ProbedPictures.h"
 #include "TemporaryOutput.h"
@@ -15,10 +16,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace platform
 {
@@ -29,11 +33,45 @@ namespace
 using graphics::PictureSource;
 using graphics::SaverEntry;
 
+// Writes the picture into memory, re-codes its Huffman tables there and
+// writes the result (or, when the re-coder cannot take the stream, the
+// stream as libvips wrote it) to target.
+void SaveReencoded(const vips::VImage& picture, const SaverEntry& saver, const std::string& options,
+                   vips::VTarget& target)
+{
+    std::vector<std::uint8_t> recoded;
+    {
+        vips::VTarget memory = vips::VTarget::new_to_memory();
+        vips::VImage::call_option_string(
+            saver.saver, options.c_str(),
+            vips::VImage::option()->set("in", picture)->set("target", memory));
+        VipsBlob* blob = nullptr;
+        g_object_get(memory.get_target(), "blob", &blob, nullptr);
+        if (!blob)
+            throw vips::VError("no stream in memory");
+        const std::unique_ptr<VipsBlob, void (*)(VipsBlob*)> held(
+            blob, [](VipsBlob* b) { vips_area_unref(VIPS_AREA(b)); });
+        std::size_t length = 0;
+        const auto* data = static_cast<const std::uint8_t*>(vips_blob_get(blob, &length));
+        if (!graphics::RecodeJpegHuffman(std::span(data, length), &recoded)) {
+            if (vips_target_write(target.get_target(), data, length) != 0)
+                throw vips::VError();
+            return;
+        }
+    }
+    if (vips_target_write(target.get_target(), recoded.data(), recoded.size()) != 0)
+        throw vips::VError();
+}
+
 void Save(const vips::VImage& picture, const SaverEntry& saver, CodecQ quality,
           vips::VTarget& target)
 {
-    const std::string options = graphics::SaverOptions(
-        saver, quality, {picture.width(), picture.height(), picture.bands()});
+    const graphics::PictureShape shape{picture.width(), picture.height(), picture.bands()};
+    const std::string options = graphics::SaverOptions(saver, quality, shape);
+    if (graphics::ReencodesTables(saver, quality, shape)) {
+        SaveReencoded(picture, saver, options, target);
+        return;
+    }
     vips::VImage::call_option_string(
         saver.saver, options.c_str(),
         vips::VImage::option()->set("in", picture)->set("target", target));
@@ -81,9 +119,8 @@ UInt64 DecodedBytes(const PictureHeader& header)
         return 0;
     // A header may claim more than any memory holds: the product saturates.
     UInt64 bytes = 1;
-    for (const UInt64 factor :
-         {UInt64(header.width), UInt64(header.height), UInt64(header.bands),
-          UInt64(header.bytesPerSample), UInt64(header.pages)}) {
+    for (const UInt64 factor : {UInt64(header.width), UInt64(header.height), UInt64(header.bands),
+                                UInt64(header.bytesPerSample), UInt64(header.pages)}) {
         if (bytes > std::numeric_limits<UInt64>::max() / factor)
             return std::numeric_limits<UInt64>::max();
         bytes *= factor;

@@ -29,19 +29,21 @@ namespace
 //
 // Options chosen with bench/run.sh; the figures are from its corpus of
 // photo-like pictures, against ImageMagick's mogrify at -quality 75:
-// - JPEG: optimised Huffman tables, for every picture whose coefficient
-//   buffer (JpegCoefficientBytes, 3 bytes a pixel at Q 75) fits
-//   PictureMemoryBudget(); larger ones stream with the standard tables.
-//   Against ImageMagick, which optimises while width × height × components
-//   bytes fit its 256 MiB memory limit: 200 640 × 480 PNGs, 1.010 times its
-//   size (1.236 with the standard tables); 3000 × 2000 JPEGs of Q 92, 0.82
-//   (it keeps their 4:4:4 sampling); four 10328 × 7760 TIFFs, 0.9996 (11.23
-//   MB; 1.33 times, 14.93 MB, streamed). The tables cost the time of a
-//   second pass over the coefficients, and the buffer: converting those
-//   TIFFs one at a time peaks at 311 MiB (303 MiB with one libvips thread)
-//   where ImageMagick peaks at 258 MiB, as 229.5 MiB of coefficients come
-//   on top of libvips' own 33 MiB (its command line, idle) and its
-//   pipeline's strips (26 MiB at that width).
+// - JPEG: optimised Huffman tables for every picture. Up to 32 MiB of
+//   coefficients (JpegCoefficientBytes, 3 bytes a pixel at Q 75, so about
+//   11 megapixels), within PictureMemoryBudget(), libjpeg optimises them
+//   itself, holding the whole picture's coefficients; larger pictures are
+//   written with the standard tables into memory and re-coded there
+//   (JpegRecode.h), the same bytes at the cost of the compressed stream
+//   (0.2 to 0.5 bytes a pixel) instead of the coefficients. Against
+//   ImageMagick, which optimises while width × height × components bytes
+//   fit its 256 MiB memory limit: 200 640 × 480 PNGs, 1.010 times its size
+//   (1.236 with the standard tables); 3000 × 2000 JPEGs of Q 92, 0.82 (it
+//   keeps their 4:4:4 sampling); four 10328 × 7760 photo-like TIFFs, 1.002
+//   (14.53 MB against 14.50 MB), converted one at a time within a peak of
+//   92 MiB, where ImageMagick peaks at 253 MiB (libjpeg's own optimisation
+//   peaked at 311 MiB: 229.5 MiB of coefficients on top of libvips' 33 MiB
+//   and its pipeline's strips).
 // - PNG: adaptive row filtering at zlib level 4: 1.06 times ImageMagick's
 //   size in a third of its time, and faster than libvips' default
 //   (unfiltered, level 6), which is 1.14 times the size. Level 6 with
@@ -60,6 +62,7 @@ constexpr SaverEntry kSavers[] = {
      .saver = "jpegsave_target",
      .wholePictureOptions = "optimize_coding=true",
      .wholePictureBytes = JpegCoefficientBytes,
+     .reencodeAbove = UInt64(32) << 20,
      .qualityOption = "Q",
      .keepsTransparency = false},
     {.exportType = FOUR_CHAR_CODE("PNGf"),
@@ -227,6 +230,14 @@ int VipsQuality(CodecQ quality)
     return int(std::clamp(scaled, 1L, 100L));
 }
 
+bool ReencodesTables(const SaverEntry& saver, CodecQ quality, const PictureShape& shape)
+{
+    if (!saver.reencodeAbove || !saver.wholePictureBytes)
+        return false;
+    const UInt64 limit = std::min(saver.reencodeAbove, PictureMemoryBudget());
+    return saver.wholePictureBytes(shape, VipsQuality(quality)) > limit;
+}
+
 std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureShape& shape)
 {
     std::string options;
@@ -238,7 +249,7 @@ std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureS
         options += option;
     };
     add(saver.options);
-    if (saver.wholePictureBytes &&
+    if (saver.wholePictureBytes && !ReencodesTables(saver, quality, shape) &&
         saver.wholePictureBytes(shape, VipsQuality(quality)) <= PictureMemoryBudget())
         add(saver.wholePictureOptions);
     if (quality >= codecLosslessQuality && saver.losslessOption)

@@ -38,6 +38,12 @@ struct SaverEntry {
     // PictureMemoryBudget().
     const char* wholePictureOptions = "";
     UInt64 (*wholePictureBytes)(const PictureShape& shape, int vipsQuality) = nullptr;
+    // Pictures whose whole-picture buffer is larger than this, or than
+    // PictureMemoryBudget(), are written without wholePictureOptions into
+    // memory and their JPEG entropy data re-coded afterwards with optimal
+    // Huffman tables (see ReencodesTables); 0 when the saver has no such
+    // second pass.
+    UInt64 reencodeAbove = 0;
     // The saver's 1..100 quality option ("Q"), or null when quality does not
     // apply (lossless formats).
     const char* qualityOption = nullptr;
@@ -72,10 +78,16 @@ int VipsQuality(CodecQ quality);
 // a quality: what optimised Huffman tables cost (see SaverTable.cpp).
 UInt64 JpegCoefficientBytes(const PictureShape& shape, int vipsQuality);
 
+// Whether a save of shape at quality is written with the standard Huffman
+// tables into memory, then re-coded with optimal ones: what the saver's
+// whole-picture options would do, at the cost of the picture's JPEG stream
+// in memory (0.2 to 0.5 bytes a pixel) instead of its coefficients (2 to 8).
+bool ReencodesTables(const SaverEntry& saver, CodecQ quality, const PictureShape& shape);
+
 // The one place a save's options are made, as libvips option text: the
 // format's own settings, those of the whole picture when it fits the
-// budget, the quality mapped onto the saver's scale or its lossless mode,
-// and metadata kept.
+// budget and the tables are not re-coded afterwards, the quality mapped onto the saver's scale or
+// its lossless mode, and metadata kept.
 std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureShape& shape);
 
 } // namespace platform::graphics

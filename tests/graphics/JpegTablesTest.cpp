@@ -1,6 +1,6 @@
-// JPEG outputs get optimised Huffman tables whenever libjpeg's buffer of the
-// whole picture's coefficients fits the memory budget; a picture beyond it
-// streams with the standard tables.
+// JPEG outputs get optimised Huffman tables: from libjpeg when its buffer
+// of the whole picture's coefficients is small and fits the memory budget,
+// from the re-coder otherwise.
 #include "platform/graphics/PictureFiles.h"
 #include "platform/graphics/SaverTable.h"
 #include "platform/graphics/testing/TestPictures.h"
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 using namespace platform::testing;
@@ -80,26 +81,61 @@ TEST(JpegTables, TheCoefficientBufferIsCountedAsLibjpegKeepsIt)
             << c.quality;
 }
 
-TEST(JpegTables, OptimisedWhereTheCoefficientsFitTheMemoryBudget)
+TEST(JpegTables, LargePicturesAreReencodedInsteadOfHoldingTheirCoefficients)
+{
+    using platform::graphics::FindSaver;
+    using platform::graphics::ReencodesTables;
+    using platform::graphics::SaverOptions;
+    const platform::graphics::SaverEntry* jpeg = FindSaver(kJpeg);
+    const platform::graphics::SaverEntry* png = FindSaver(FOUR_CHAR_CODE("PNGf"));
+    ASSERT_TRUE(jpeg && png);
+    struct Case {
+        const char* what;
+        platform::graphics::PictureShape shape;
+        CodecQ quality;
+        UInt64 budget; // 0: the default
+        bool reencoded;
+    };
+    const Case cases[] = {
+        {"640 x 480", {640, 480, 3}, codecHighQuality, 0, false},
+        {"6 megapixels, 18 MB of coefficients", {3000, 2000, 3}, codecHighQuality, 0, false},
+        {"12 megapixels, 36 MB", {4000, 3000, 3}, codecHighQuality, 0, true},
+        {"6 megapixels at Q 95, chroma at full size: 36 MB", {3000, 2000, 3}, 973, 0, true},
+        {"80 megapixels", {10328, 7760, 3}, codecHighQuality, 0, true},
+        {"within a small budget", {640, 480, 3}, codecHighQuality, 921600, false},
+        {"beyond a small budget", {640, 488, 3}, codecHighQuality, 921600, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::SetPictureMemoryBudget(c.budget);
+        EXPECT_EQ(ReencodesTables(*jpeg, c.quality, c.shape), c.reencoded);
+        const bool optimising =
+            SaverOptions(*jpeg, c.quality, c.shape).find("optimize_coding") != std::string::npos;
+        EXPECT_EQ(optimising, !c.reencoded) << "libjpeg's tables or the re-coder's, never both";
+        EXPECT_FALSE(ReencodesTables(*png, c.quality, c.shape));
+        platform::SetPictureMemoryBudget(0);
+    }
+}
+
+TEST(JpegTables, OptimisedWithinTheMemoryBudgetAndBeyondIt)
 {
     TempFolder folder;
     ASSERT_TRUE(MakeFolder(folder / "out"));
     // The budget holds a 640 × 480 colour picture's coefficients at Q 75
-    // exactly, and nothing larger.
+    // exactly, and nothing larger: those beyond it are written with the
+    // standard tables and re-coded.
     const UInt64 budget = JpegCoefficientBytes({640, 480, 3}, 75);
     struct Case {
         const char* what;
         int width, height;
         bool grey;
         CodecQ quality;
-        bool optimised;
     };
     const Case cases[] = {
-        {"colour that just fits", 640, 480, false, codecHighQuality, true},
-        {"colour a block row larger", 640, 488, false, codecHighQuality, false},
-        {"the same colour at Q 90, chroma at full resolution", 640, 480, false, 922, false},
-        // One component: 2 bytes a pixel, where colour would take 3.
-        {"grey of more pixels", 720, 540, true, codecHighQuality, true},
+        {"colour that just fits", 640, 480, false, codecHighQuality},
+        {"colour a block row larger", 640, 488, false, codecHighQuality},
+        {"the same colour at Q 90, chroma at full resolution", 640, 480, false, 922},
+        {"grey of more pixels", 720, 540, true, codecHighQuality},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -109,22 +145,21 @@ TEST(JpegTables, OptimisedWhereTheCoefficientsFitTheMemoryBudget)
                          : WriteTestPicture(source, "png", c.width, c.height),
                   noErr);
         ASSERT_TRUE(WriteFile(output, {}));
-        UInt64 optimisedOrNot[2] = {};
+        QByteArray written[2];
         for (const bool withinBudget : {true, false}) {
-            platform::SetPictureMemoryBudget(withinBudget ? budget : budget / 2);
-            const OSErr status = platform::ExportPicture(source, output, kJpeg, c.quality,
-                                                         &optimisedOrNot[withinBudget]);
+            platform::SetPictureMemoryBudget(withinBudget ? UInt64(1) << 30 : budget / 2);
+            UInt64 bytes = 0;
+            const OSErr status = platform::ExportPicture(source, output, kJpeg, c.quality, &bytes);
             platform::SetPictureMemoryBudget(0);
             ASSERT_EQ(status, noErr) << LastCodecErrorText();
-            const std::vector<bool> standard = StandardTables(ReadFile(output));
+            written[withinBudget] = ReadFile(output);
+            EXPECT_EQ(bytes, UInt64(written[withinBudget].size()));
+            const std::vector<bool> standard = StandardTables(written[withinBudget]);
             ASSERT_EQ(standard.size(), c.grey ? 2u : 4u);
-            const bool optimised = withinBudget && c.optimised;
-            EXPECT_EQ(standard, std::vector<bool>(standard.size(), !optimised));
+            EXPECT_EQ(standard, std::vector<bool>(standard.size(), false));
         }
-        if (c.optimised)
-            EXPECT_LT(optimisedOrNot[true], optimisedOrNot[false]);
-        else
-            EXPECT_EQ(optimisedOrNot[true], optimisedOrNot[false]);
+        // The re-coded file is the one libjpeg's optimisation writes.
+        EXPECT_EQ(written[false], written[true]);
     }
     EXPECT_GE(platform::PictureMemoryBudget(), UInt64(64) << 20) << "the default came back";
 }
