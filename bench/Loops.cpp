@@ -71,9 +71,15 @@ bool ConvertWithLibvips(const QByteArray& file, const platform::graphics::SaverE
         vips::VImage::new_from_file(file.constData(), vips::VImage::option()
                                                           ->set("access", VIPS_ACCESS_SEQUENTIAL)
                                                           ->set("fail_on", VIPS_FAIL_ON_ERROR));
-    // The very options the engine's exporter gives this picture.
-    std::string options = platform::graphics::SaverOptions(
-        saver, codecHighQuality, {picture.width(), picture.height(), picture.bands()});
+    // The very options the engine's exporter gives this picture. A large
+    // JPEG the engine writes with standard tables and then re-codes with
+    // optimal ones; libvips' own way to the same bytes is its whole-picture
+    // option, which the floor takes instead.
+    const platform::graphics::PictureShape shape{picture.width(), picture.height(),
+                                                 picture.bands()};
+    std::string options = platform::graphics::SaverOptions(saver, codecHighQuality, shape);
+    if (platform::graphics::ReencodesTables(saver, codecHighQuality, shape))
+        options += std::string(",") + saver.wholePictureOptions;
     if (!floor.extraOptions.isEmpty())
         options += "," + floor.extraOptions.toStdString();
     const QByteArray name = file.mid(file.lastIndexOf('/') + 1);
