@@ -59,7 +59,7 @@ class BatchWork
 public:
     enum class Outcome { Shown, NotShown, Stopped };
 
-    BatchWork() : m_pool(BatchWorkers(), platform::PictureMemoryBudget()) {}
+    explicit BatchWork(int workers) : m_pool(workers, platform::PictureMemoryBudget()) {}
     ~BatchWork() { Finish(); }
     BatchWork(const BatchWork&) = delete;
     BatchWork& operator=(const BatchWork&) = delete;
@@ -121,7 +121,7 @@ BatchWork::Outcome BatchWork::Convert(const FSRef& file, const FSRef& destinatio
         // waiting for it gives every file the name it gets one at a time.
         waitFor([&] { return !heldByRunningJob(destination, outputName); });
         if (ClaimConversionOutput(destination, outputName, job))
-            ticket = m_pool.Start(job, job.decodedBytes);
+            ticket = m_pool.Start(job);
     }
     add({message, std::move(ticket), std::move(after)});
     return Outcome::Shown;
@@ -285,7 +285,7 @@ void RunBatch(const FSRef& destination)
     // time, libvips uses every core on the one picture.
     const int workers = BatchWorkers();
     platform::SetThreadsPerPicture(workers > 1 ? 1 : 0);
-    BatchWork work;
+    BatchWork work(workers);
     gWork = &work;
     long count = 0;
     if (AECountItems(&gDescList, &count) == noErr) {

@@ -81,18 +81,16 @@ bool ConversionPool::Idle() const
     return m_running == 0;
 }
 
-std::shared_ptr<ConversionPool::Ticket> ConversionPool::Start(const ConversionJob& job,
-                                                              UInt64 bytes)
+std::shared_ptr<ConversionPool::Ticket> ConversionPool::Start(const ConversionJob& job)
 {
     auto ticket = std::make_shared<Ticket>();
     ticket->job = job;
-    ticket->bytes = bytes;
     int running = 0;
     UInt64 inUse = 0;
     {
         std::lock_guard lock(m_lock);
         running = ++m_running;
-        inUse = m_bytesInUse += bytes;
+        inUse = m_bytesInUse += job.decodedBytes;
         m_handedOver.push_back(ticket);
     }
     m_wake.notify_one();
@@ -121,11 +119,11 @@ void ConversionPool::work()
             ticket = std::move(m_handedOver.front());
             m_handedOver.pop_front();
         }
-        ticket->result = RunConversionJob(ticket->job);
+        RunConversionJob(ticket->job);
         {
             std::lock_guard lock(m_lock);
             --m_running;
-            m_bytesInUse -= ticket->bytes;
+            m_bytesInUse -= ticket->job.decodedBytes;
             ticket->done = true;
         }
         platform::WakeWaitingLoop();

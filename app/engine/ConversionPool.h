@@ -30,8 +30,6 @@ public:
     // A started job; done turns true once its output is complete or gone.
     struct Ticket {
         ConversionJob job;
-        UInt64 bytes = 0;
-        OSErr result = noErr;
         std::atomic<bool> done{false};
     };
 
@@ -48,8 +46,9 @@ public:
     bool WorkerFree() const;
     bool Idle() const;
 
-    // Starts the job on a free worker; call only when HasRoomFor(bytes).
-    std::shared_ptr<Ticket> Start(const ConversionJob& job, UInt64 bytes);
+    // Starts the job on a free worker, counting its decoded bytes; call only
+    // when HasRoomFor(job.decodedBytes).
+    std::shared_ptr<Ticket> Start(const ConversionJob& job);
 
     // For tests: called at every start with the jobs running and the bytes
     // they count, this one included.
