@@ -10,10 +10,13 @@ packages=(
     # libvips reads BMP, Targa, ICO, PCX, PSD and XPM through ImageMagick's library.
     libmagickcore-6.q16-6
     libgtest-dev libgmock-dev googletest
-    # The session bus, the desktop file and metainfo checks, the Debian package.
-    dbus desktop-file-utils appstream dpkg-dev
+    # The session bus, the desktop file and metainfo checks, the Debian package
+    # (CPack's Debian generator runs file on every program it packs).
+    dbus desktop-file-utils appstream dpkg-dev file
     # Test pictures of formats libvips cannot write; screenshots under Xvfb.
     imagemagick xvfb xauth x11-utils
+    # An independent reader of the property-list files the tests write.
+    python3
 )
 # The fuzz targets (scripts/fuzz.sh, which the tests run too) need clang and
 # libFuzzer, and llvm-15 for its symbolizer; "install-deps.sh fuzz" adds them.

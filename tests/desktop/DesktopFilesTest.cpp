@@ -50,6 +50,9 @@ QByteArray ReadAll(const QString& path)
 
 TEST(DesktopEntry, PassesTheDesktopsValidator)
 {
+    ASSERT_EQ(
+        testsupport::MissingProgram(QStringLiteral("desktop-file-validate"), "desktop-file-utils"),
+        "");
     const ToolRun run =
         RunTool(QStringLiteral("desktop-file-validate"), {BuildTreePath(kDesktopFile)});
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.output);
@@ -86,6 +89,7 @@ TEST(DesktopIcon, IsOneScalablePictureInTheThemeAndTheBundle)
 
 TEST(Metainfo, PassesTheSoftwareCentresValidator)
 {
+    ASSERT_EQ(testsupport::MissingProgram(QStringLiteral("appstreamcli"), "appstream"), "");
     const ToolRun run = RunTool(QStringLiteral("appstreamcli"),
                                 {QStringLiteral("validate"), QStringLiteral("--no-net"),
                                  QStringLiteral("--explain"), BuildTreePath(kMetainfo)});
@@ -114,6 +118,12 @@ TEST(Metainfo, NamesTheLauncherTheReleaseAndAScreenshot)
 // The package is made from the build tree with CPack, as a release would be.
 TEST(DebianPackage, HoldsTheInstalledLayoutAndDependsOnTheLinkedLibraries)
 {
+    // CPack's Debian generator asks file and dpkg-shlibdeps about each program.
+    for (const auto& [program, package] : {std::pair{"cpack", "cmake"},
+                                           {"file", "file"},
+                                           {"dpkg-shlibdeps", "dpkg-dev"},
+                                           {"dpkg-deb", "dpkg"}})
+        ASSERT_EQ(testsupport::MissingProgram(QString::fromLatin1(program), package), "");
     testsupport::TempFolder folder;
     const QString out = QString::fromUtf8(folder.path());
     const ToolRun cpack = RunTool(

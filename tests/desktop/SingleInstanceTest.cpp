@@ -1,6 +1,7 @@
 // One instance per session: real probe processes on a private session bus
 // started with dbus-run-session, as a desktop session would have.
 #include "platform/desktop/SingleInstance.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -118,10 +119,9 @@ class SingleInstanceTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // scripts/install-deps.sh installs the session bus; a machine without
-        // it cannot run what these tests are about.
-        ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("dbus-run-session")).isEmpty())
-            << "dbus-run-session is missing: run scripts/install-deps.sh";
+        // A machine without the session bus cannot run what these tests are about.
+        ASSERT_EQ(testsupport::MissingProgram(QStringLiteral("dbus-run-session"), "dbus"), "");
+        ASSERT_EQ(testsupport::MissingProgram(QStringLiteral("dbus-send"), "dbus"), "");
     }
 };
 

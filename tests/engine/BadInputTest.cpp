@@ -113,6 +113,7 @@ TEST_F(BadInput, EmptyTextAndSpecialFiles)
 int convertInChild(const QStringList& options, const QByteArray& sourcePath,
                    const QByteArray& destinationPath)
 {
+    ShareLeakSuppressions();
     QProcess child;
     child.start(QStringLiteral(ENGINE_CONVERT_ONE),
                 options + QStringList{QString::fromUtf8(sourcePath), QString::fromUtf8(destinationPath)});

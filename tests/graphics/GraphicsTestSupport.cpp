@@ -4,6 +4,7 @@
 #include "GraphicsTestSupport.h"
 
 #include "platform/graphics/PictureFiles.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,8 @@ int main(int argc, char** argv)
 
 ChildResult RunChildJob(const ChildJob& job)
 {
+    if (job.unprivileged)
+        testsupport::ShareLeakSuppressions();
     const QByteArray command =
         "exec " + QFile::symLinkTarget("/proc/self/exe").toUtf8() + " " + kChildFlag + " '" +
         job.source + "' '" + job.output + "' " + QByteArray::number(job.exportType) +
@@ -77,6 +80,8 @@ ChildResult RunChildJob(const ChildJob& job)
 
 pid_t StartChildJob(const ChildJob& job)
 {
+    if (job.unprivileged)
+        testsupport::ShareLeakSuppressions();
     const QByteArray program = QFile::symLinkTarget("/proc/self/exe").toUtf8();
     const QByteArray type = QByteArray::number(job.exportType);
     const QByteArray limit = QByteArray::number(job.fileSizeLimit);

@@ -168,8 +168,8 @@ TEST_F(HostProgram, InstallsWithThePaneInItsFolderAndAValidDesktopEntry)
     EXPECT_TRUE(QFile::exists(prefix + "/lib/tessaly/panes/TessalyCMPrefPane.so"));
     ASSERT_TRUE(QFile::exists(desktopEntry));
 
+    ASSERT_EQ(MissingProgram("desktop-file-validate", "desktop-file-utils"), "");
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
-    ASSERT_FALSE(validator.isEmpty()) << "desktop-file-validate (desktop-file-utils) is missing";
     const Outcome validation = Launch(validator, {desktopEntry});
     EXPECT_EQ(validation.exitCode, 0) << validation.out.toStdString();
     EXPECT_TRUE(validation.out.trimmed().isEmpty()) << validation.out.toStdString();

@@ -3,19 +3,21 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <mutex>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -243,6 +245,37 @@ void GiveToUnprivileged(const QByteArray& path)
             return 0;
         },
         16, FTW_PHYS);
+}
+
+void ShareLeakSuppressions()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (::geteuid() != 0)
+            return;
+        QList<QByteArray> options = qgetenv("LSAN_OPTIONS").split(':');
+        for (QByteArray& option : options) {
+            if (!option.startsWith("suppressions="))
+                continue;
+            const QByteArray rules = ReadFile(option.mid(13));
+            // Lives as long as the test program, whose children use it.
+            static TempFolder shared;
+            const QByteArray copy = shared / "lsan.supp";
+            if (!WriteFile(copy, rules))
+                return;
+            option = "suppressions=" + copy;
+            qputenv("LSAN_OPTIONS", options.join(':'));
+            return;
+        }
+    });
+}
+
+std::string MissingProgram(const QString& program, const char* package)
+{
+    if (!QStandardPaths::findExecutable(program).isEmpty())
+        return {};
+    return program.toStdString() + " is not installed: it comes with Debian's package " + package +
+           " (scripts/install-deps.sh installs it)";
 }
 
 QByteArray GetAttribute(const QByteArray& path, const char* name)

@@ -50,6 +50,16 @@ std::vector<UniChar> UnitsOf(const QString& name);
 int RunUnprivileged(const std::function<bool()>& check);
 // Makes path and its contents usable by the unprivileged child.
 void GiveToUnprivileged(const QByteArray& path);
+// A child that drops to "nobody" reads the leak checker's suppression file
+// only when it exits, when a clone in a folder only root may enter (/root)
+// is out of its reach. As root, points LSAN_OPTIONS, and so every child
+// started afterwards, at a copy that anybody can read. Call before starting
+// a program that drops its privileges; once is enough.
+void ShareLeakSuppressions();
+
+// Empty when program is on the PATH; otherwise says which Debian package
+// brings it, for the assertion that stops a test needing it.
+std::string MissingProgram(const QString& program, const char* package);
 
 // The same below base through the folders named one by one, whatever the
 // length of the whole path: for trees deeper than a path can reach.
