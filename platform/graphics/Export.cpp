@@ -9,6 +9,7 @@
 #include "TemporaryOutput.h"
 #include "VipsSupport.h"
 #include "platform/graphics/SaverTable.h"
+#include "platform/memory/UsableMemory.h"
 
 #include <vips/vips8>
 
@@ -81,11 +82,8 @@ std::atomic<UInt64> gMemoryBudget{0};
 
 UInt64 DefaultMemoryBudget()
 {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return UInt64(1) << 30;
-    return UInt64(pages) * UInt64(pageSize) / 4;
+    const UInt64 usable = UsableMemory();
+    return usable ? usable / 4 : UInt64(1) << 30;
 }
 
 } // namespace

@@ -48,7 +48,8 @@ OSErr ProbePicture(const QByteArray& path, PictureHeader* header = nullptr);
 void ForgetProbedPictures();
 
 // The memory that the pictures converting at one time in this process may
-// take together: a quarter of physical memory unless set; setting 0 brings
+// take together: a quarter of the memory the process may use (physical
+// memory, or its control group's limit when that is smaller) unless set; setting 0 brings
 // the default back. Several conversions at once count their decoded sizes
 // against it, and the JPEG saver's whole-picture buffer has to fit in it.
 UInt64 PictureMemoryBudget();
