@@ -6,6 +6,8 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPluginLoader>
 
@@ -160,6 +162,65 @@ TEST_F(HostWindow, ModulesThatCannotBeUsedShowWhy)
     EXPECT_EQ(record.count("Recorder A mainViewDidLoad"), 1);
     EXPECT_EQ(record.count("Recorder A willSelect"), 1 + 5);
     EXPECT_EQ(record.count("Recorder A didUnselect"), 1 + 5);
+}
+
+TEST_F(HostWindow, AModuleReachedSeveralWaysIsOnePage)
+{
+    // The same file by its path, a symbolic link, another spelling of its
+    // path and a hard link: one module, one pane object, so one page, made
+    // once and shown whole each time it is chosen.
+    const QString module = QString::fromUtf8(RECORDER_A);
+    const QByteArray link = dir / "Recorder.so";
+    ASSERT_EQ(::symlink(RECORDER_A, link.constData()), 0);
+    const QFileInfo info(module);
+    const QString respelled =
+        info.absolutePath() + "/../" + info.dir().dirName() + "//./" + info.fileName();
+    const QByteArray hardLink = QFileInfo(module).absolutePath().toUtf8() + "/RecorderAgain.so";
+    ::unlink(hardLink.constData());
+    ASSERT_EQ(::link(RECORDER_A, hardLink.constData()), 0);
+
+    PreferencesWindow window;
+    const int a = window.addModule(module);
+    EXPECT_EQ(window.addModule(QString::fromUtf8(link)), a);
+    EXPECT_EQ(window.addModule(respelled), a);
+    EXPECT_EQ(window.addModule(QString::fromUtf8(hardLink)), a);
+    ::unlink(hardLink.constData());
+    const int b = window.addModule(RECORDER_B);
+    EXPECT_EQ(window.pageCount(), 2);
+    EXPECT_EQ(window.pageLabel(a), "Recorder A");
+
+    window.show();
+    window.selectPage(b);
+    window.selectPage(a);
+    bool shown = false;
+    for (QLabel* label : window.findChildren<QLabel*>())
+        shown = shown || (label->text() == "Recorder A" && label->isVisible());
+    EXPECT_TRUE(shown);
+    window.close();
+    const QStringList calls = Calls(Taken());
+    EXPECT_EQ(calls.count("Recorder A mainViewDidLoad"), 1);
+    EXPECT_EQ(calls.count("Recorder A willSelect"), 2);
+    EXPECT_EQ(calls.count("Recorder A didUnselect"), 2);
+}
+
+TEST_F(HostWindow, TheSizesPaneGivenTwiceKeepsItsTableOnItsPage)
+{
+    // Every page visited in turn, then the sizes page again: its table is
+    // there, not taken away by a second page of the same pane.
+    PreferencesWindow window;
+    const int sizes = window.addModule(SIZES_PANE);
+    const QFileInfo info(SIZES_PANE);
+    window.addModule(info.absolutePath() + "/./" + info.fileName());
+    window.addModule(RECORDER_A);
+    EXPECT_EQ(window.pageCount(), 2);
+    window.show();
+    for (int page = 0; page < window.pageCount(); ++page)
+        window.selectPage(page);
+    window.selectPage(sizes);
+    auto* table = window.findChild<QWidget*>(QStringLiteral("m_arraySizesTable"));
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(table->isVisible());
+    window.close();
 }
 
 } // namespace
