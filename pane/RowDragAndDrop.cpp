@@ -86,6 +86,6 @@ bool TessalyCMPrefPane::acceptDrop(NSTableView* tableView, const NSDraggingInfo&
         tableView->reloadData();
         tableView->selectRowIndexes(newSelection, false);
     }
-    saveList();
+    saveChangedList();
     return true;
 }
