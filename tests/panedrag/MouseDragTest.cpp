@@ -111,7 +111,9 @@ protected:
         const QPoint nowhere = addButton->mapTo(view.get(), addButton->rect().center());
         DragWatcher watcher(table, [&](QDrag* drag) {
             outcome.started = true;
-            QObject::connect(drag, &QDrag::actionChanged, drag,
+            // The context ends the connection with the watcher, before
+            // offered goes out of scope.
+            QObject::connect(drag, &QDrag::actionChanged, &watcher,
                              [&offered](Qt::DropAction action) { offered = action; });
             QTest::mouseMove(window, nowhere);
             EXPECT_EQ(offered, Qt::IgnoreAction) << "over the Add button";
