@@ -3,8 +3,10 @@
 // the pages of modules that cannot be used.
 #include "platform/prefpane/PreferencePane.h"
 #include "platform/prefpane/host/PreferencesWindow.h"
+#include "platform/prefs/PropertyList.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -220,6 +222,43 @@ TEST_F(HostWindow, TheSizesPaneGivenTwiceKeepsItsTableOnItsPage)
     auto* table = window.findChild<QWidget*>(QStringLiteral("m_arraySizesTable"));
     ASSERT_NE(table, nullptr);
     EXPECT_TRUE(table->isVisible());
+    window.close();
+}
+
+TEST_F(HostWindow, TheSizesPageShowsTheListStoredWhileItWasHidden)
+{
+    // The list on disk replaced while the sizes page is hidden, as another
+    // process would replace it: the next showing shows it, and the next
+    // hiding does not write the list shown before over it.
+    const QByteArray file = dir / "com.quorvane.TessalyCM.plist";
+    const auto storeSizes = [&file](qint64 count) {
+        QVariantList list;
+        for (qint64 i = 0; i < count; ++i)
+            list << QVariantMap{{"Width", 100 + i}, {"Height", 200 + i}};
+        EXPECT_TRUE(
+            WriteFile(file, tessaly::prefs::serializePropertyList({{"Array Sizes", list}})));
+        return list;
+    };
+    const auto storedSizes = [&file] {
+        return tessaly::prefs::parsePropertyList(ReadFile(file)).values.value("Array Sizes");
+    };
+    storeSizes(2);
+
+    PreferencesWindow window;
+    const int sizes = window.addModule(SIZES_PANE);
+    const int recorder = window.addModule(RECORDER_A);
+    window.show();
+    auto* table = window.findChild<QAbstractItemView*>(QStringLiteral("m_arraySizesTable"));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->model()->rowCount(), 2);
+
+    window.selectPage(recorder);
+    const QVariantList longer = storeSizes(5);
+    window.selectPage(sizes);
+    EXPECT_EQ(table->model()->rowCount(), 5);
+    EXPECT_EQ(table->model()->index(4, 0).data().toString(), "104");
+    window.selectPage(recorder);
+    EXPECT_EQ(storedSizes(), QVariant(longer));
     window.close();
 }
 
