@@ -283,7 +283,7 @@ void NSTableView::startDrag(Qt::DropActions)
 // upper half of a dragged row would show "no drop" for the gap above it,
 // which the lower half of the row above takes. Rows here take drops only
 // between them, and the data source judges each gap, so Qt is shown no
-// selection while it judges a drag.
+// selection (it asks selectedIndexes()) while it judges a drag or a drop.
 void NSTableView::dragMoveEvent(QDragMoveEvent* event)
 {
     const QScopedValueRollback judging(m_judgingDrop, true);
