@@ -1,12 +1,10 @@
 // Reordering the sizes table by dragging rows. The pane is the table's drag
-// source and drop target; file, URL and text drags from elsewhere get drop
+// source and drop target: dragged rows land together, in their order, in the
+// gap they are dropped into. File, URL and text drags from elsewhere get drop
 // feedback but are never acted on.
-#include "pane/ItemHelpers.h"
 #include "pane/TessalyCMPrefPane.h"
 
 #include "platform/launch/URLs.h"
-
-#include <set>
 
 bool TessalyCMPrefPane::writeRowsWithIndexes(NSTableView*, const NSIndexSet& rowIndexes,
                                              NSPasteboard& pboard)
@@ -58,38 +56,36 @@ bool TessalyCMPrefPane::acceptDrop(NSTableView* tableView, const NSDraggingInfo&
         dragged->lastIndex() >= NSUInteger(m_arraySizes.size()))
         return false;
 
-    std::set<qint64> pending;
-    for (NSUInteger index : dragged->indexes())
-        pending.insert(qint64(index));
-    const qint64 first = *pending.begin();
-    const qint64 target = first < row ? qint64(row) - 1 : qint64(row);
-    const qint64 offset = target - first;
+    // The dragged rows leave their places and come back as one block, in
+    // their list order, into the gap above the drop row: after the rows that
+    // stay and stood above it. A block dropped into one of its own gaps, or
+    // inside itself, so lands where it was.
+    QVariantList block;
+    QVariantList staying;
+    block.reserve(qsizetype(dragged->count()));
+    staying.reserve(m_arraySizes.size() - qsizetype(dragged->count()));
+    qsizetype landing = 0;
+    for (qsizetype index = 0; index < m_arraySizes.size(); ++index) {
+        if (dragged->containsIndex(NSUInteger(index))) {
+            block.append(m_arraySizes.at(index));
+        } else {
+            if (index < row)
+                ++landing;
+            staying.append(m_arraySizes.at(index));
+        }
+    }
+    m_arraySizes = staying.mid(0, landing) + block + staying.mid(landing);
 
+    // The moved rows are selected where they landed, whatever other rows
+    // hold the same sizes.
     NSIndexSet newSelection;
-    QVariantList moved;
-    moved.reserve(qsizetype(pending.size()));
-    while (!pending.empty()) {
-        const qint64 index = *pending.begin();
-        if (index >= 0 && index < m_arraySizes.size())
-            moved.append(m_arraySizes.at(index));
-        MoveArrayItem(m_arraySizes, SInt32(index), SInt32(offset));
-        pending.erase(pending.begin());
-        std::set<qint64> shifted;
-        for (qint64 j : pending)
-            shifted.insert(j > target ? j : j - 1);
-        pending = std::move(shifted);
-    }
-    // Equal by content: an equal entry standing earlier is the one selected.
-    for (const QVariant& entry : moved) {
-        const qsizetype at = m_arraySizes.indexOf(entry);
-        if (at >= 0)
-            newSelection.addIndex(NSUInteger(at));
-    }
+    for (qsizetype i = 0; i < block.size(); ++i)
+        newSelection.addIndex(NSUInteger(landing + i));
 
     if (tableView) {
         tableView->reloadData();
         tableView->selectRowIndexes(newSelection, false);
     }
-    saveList();
+    saveChangedList();
     return true;
 }

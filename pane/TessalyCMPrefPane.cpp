@@ -110,6 +110,25 @@ void TessalyCMPrefPane::mainViewDidLoad()
 
 void TessalyCMPrefPane::willSelect()
 {
+    loadList();
+    m_changedSinceShown = false;
+}
+
+void TessalyCMPrefPane::didUnselect()
+{
+    // A list left as it was shown is not written back over one that another
+    // process stored meanwhile: that one is newer, and it is the one saved.
+    if (!m_changedSinceShown)
+        loadList();
+    saveList();
+}
+
+void TessalyCMPrefPane::loadList()
+{
+    // The store keeps what it read from disk; what other processes (the
+    // companion component, another host) wrote since comes into view first.
+    if (!m_appID.isEmpty())
+        CFPreferencesAppSynchronize(m_appID);
     m_arraySizes = QVariantList();
     const QVariant stored = CFPreferencesCopyAppValue(kArraySizesKey, m_appID);
     if (stored.typeId() == QMetaType::QVariantList)
@@ -118,11 +137,6 @@ void TessalyCMPrefPane::willSelect()
     // showing rows of an earlier selection asks again now.
     if (m_arraySizesTable)
         m_arraySizesTable->reloadData();
-}
-
-void TessalyCMPrefPane::didUnselect()
-{
-    saveList();
 }
 
 void TessalyCMPrefPane::saveList()
@@ -134,13 +148,19 @@ void TessalyCMPrefPane::saveList()
     CFPreferencesAppSynchronize(m_appID);
 }
 
+void TessalyCMPrefPane::saveChangedList()
+{
+    m_changedSinceShown = true;
+    saveList();
+}
+
 void TessalyCMPrefPane::addButtonClicked(QObject*)
 {
     QVariantMap entry;
     entry.insert(kWidthKey, QVariant::fromValue<quint16>(kNewRowSide));
     entry.insert(kHeightKey, QVariant::fromValue<quint16>(kNewRowSide));
     m_arraySizes.insert(0, entry);
-    saveList();
+    saveChangedList();
     if (m_arraySizesTable)
         m_arraySizesTable->reloadData();
 }
@@ -161,7 +181,7 @@ void TessalyCMPrefPane::deleteButtonClicked(QObject*)
     }
     if (m_arraySizesTable)
         m_arraySizesTable->reloadData();
-    saveList();
+    saveChangedList();
 }
 
 void TessalyCMPrefPane::openHelp(QObject*)
@@ -199,7 +219,7 @@ void TessalyCMPrefPane::setObjectValue(NSTableView*, const QVariant& object,
     entry.insert(tableColumn->identifier,
                  QVariant::fromValue<qint32>(intValueOfText(object.toString())));
     m_arraySizes[row] = entry;
-    saveList();
+    saveChangedList();
 }
 
 void TessalyCMPrefPane::tableViewSelectionDidChange(const NSNotification& notification)

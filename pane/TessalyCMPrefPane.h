@@ -1,7 +1,10 @@
 // The Array Sizes preference pane: edits the ordered list of picture sizes
 // (width and height pairs) that the companion component reads from the key
-// "Array Sizes" of the domain "com.quorvane.TessalyCM". Every change is saved
-// at once, and the list is saved again whenever the pane is hidden. Rows are
+// "Array Sizes" of the domain "com.quorvane.TessalyCM". Each showing reads
+// the list as the store holds it then, other processes' writes included.
+// Every change is saved at once, and the list is saved again whenever the
+// pane is hidden; a list left unchanged since it was shown is read again
+// first, so a newer one another process stored meanwhile is kept. Rows are
 // added, deleted, edited in place and reordered by dragging; the pane never
 // sorts the list.
 //
@@ -74,10 +77,15 @@ protected:
     QWidget* loadMainView() override;
 
 private:
+    // A new working list from what the store holds now.
+    void loadList();
     void saveList();
+    // Saves a list the user changed while the pane was shown.
+    void saveChangedList();
 
     QString m_appID;
     QVariantList m_arraySizes;
+    bool m_changedSinceShown = false;
     QPointer<QTabWidget> m_tabView;
     QPointer<NSTableView> m_arraySizesTable;
     QPointer<QAbstractButton> m_deleteButton;

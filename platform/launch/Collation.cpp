@@ -41,6 +41,58 @@ const QCollator& collatorFor(UCCollateOptions options)
     return *slot;
 }
 
+// ICU reads a run of digits as one number only up to 254 digits after its
+// leading zeros, and splits longer runs into several numbers: 255 nines would
+// then sort after a 1 followed by 255 zeros.
+constexpr qsizetype kDigitsICUReadsAsOneNumber = 254;
+// Longer runs are rewritten in groups of this many digits.
+constexpr qsizetype kDigitGroup = 200;
+
+bool hasRunLongerThanICUReads(QStringView text)
+{
+    qsizetype significant = 0;
+    for (const QChar c : text) {
+        if (!c.isDigit())
+            significant = 0;
+        else if (significant > 0 || c.digitValue() != 0)
+            ++significant;
+        if (significant > kDigitsICUReadsAsOneNumber)
+            return true;
+    }
+    return false;
+}
+
+// The text with each run of digits spelled as the count of its significant
+// digits, then those digits in groups, a letter before each group: "0042"
+// becomes "2d42". Two runs then compare by their lengths first and, when
+// those are equal, group by group, the groups at the same place being of one
+// length; that is the order of their values however long they are. Whatever
+// stands beside a run compares with it as before: both begin with a digit.
+QString withRunsByLength(QStringView text)
+{
+    QString spelled;
+    spelled.reserve(text.size() + 16);
+    QString digits;
+    for (qsizetype i = 0; i < text.size();) {
+        if (!text[i].isDigit()) {
+            spelled += text[i++];
+            continue;
+        }
+        digits.clear();
+        for (; i < text.size() && text[i].isDigit(); ++i) {
+            const int value = text[i].digitValue();
+            if (!digits.isEmpty() || value != 0)
+                digits += QChar(u'0' + value);
+        }
+        spelled += QString::number(digits.size());
+        for (qsizetype group = 0; group < digits.size(); group += kDigitGroup) {
+            spelled += u'd';
+            spelled += QStringView(digits).mid(group, kDigitGroup);
+        }
+    }
+    return spelled;
+}
+
 } // namespace
 
 OSStatus UCCompareTextDefault(UCCollateOptions options, const UniChar* text1, UniCharCount length1,
@@ -56,7 +108,12 @@ OSStatus UCCompareTextDefault(UCCollateOptions options, const UniChar* text1, Un
         return paramErr;
     const QStringView first(reinterpret_cast<const char16_t*>(text1), qsizetype(length1));
     const QStringView second(reinterpret_cast<const char16_t*>(text2), qsizetype(length2));
-    const int result = collatorFor(options).compare(first, second);
+    const QCollator& collator = collatorFor(options);
+    const bool runsTooLong = collator.numericMode() &&
+                             (hasRunLongerThanICUReads(first) || hasRunLongerThanICUReads(second));
+    const int result = runsTooLong
+                           ? collator.compare(withRunsByLength(first), withRunsByLength(second))
+                           : collator.compare(first, second);
     const SInt32 sign = result < 0 ? -1 : (result > 0 ? 1 : 0);
     if (order)
         *order = sign;

@@ -17,7 +17,11 @@ enum : UCCollateOptions {
 };
 
 // Compares two runs of UTF-16 text. *order (when given) is -1, 0 or 1;
-// *equivalent (when given) whether they compare equal. Composed and
+// *equivalent (when given) whether they compare equal. With digits as
+// numbers, a run of decimal digits of any length compares by its value
+// (leading zeros do not count); beside a run longer than ICU reads as one
+// number, digits of other scripts then compare as equal to the same ASCII
+// digits at every level. Composed and
 // decomposed forms always compare equal (ICU's canonical closure). Case
 // insensitivity also makes full- and half-width forms equal: both are the
 // same level of ICU's strength. paramErr for options that ICU cannot give

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMimeData>
+#include <QScopedValueRollback>
 
 class NSTableView::Model : public QAbstractTableModel
 {
@@ -275,4 +276,27 @@ void NSTableView::startDrag(Qt::DropActions)
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+}
+
+// Qt takes the table's own rows held over one of its selected rows for rows
+// dropped onto themselves, and refuses the drop there: the pointer on the
+// upper half of a dragged row would show "no drop" for the gap above it,
+// which the lower half of the row above takes. Rows here take drops only
+// between them, and the data source judges each gap, so Qt is shown no
+// selection (it asks selectedIndexes()) while it judges a drag or a drop.
+void NSTableView::dragMoveEvent(QDragMoveEvent* event)
+{
+    const QScopedValueRollback judging(m_judgingDrop, true);
+    QTableView::dragMoveEvent(event);
+}
+
+void NSTableView::dropEvent(QDropEvent* event)
+{
+    const QScopedValueRollback judging(m_judgingDrop, true);
+    QTableView::dropEvent(event);
+}
+
+QModelIndexList NSTableView::selectedIndexes() const
+{
+    return m_judgingDrop ? QModelIndexList() : QTableView::selectedIndexes();
 }

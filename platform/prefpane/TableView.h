@@ -89,6 +89,9 @@ public:
 
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    QModelIndexList selectedIndexes() const override;
 
 private:
     class Model;
@@ -103,4 +106,6 @@ private:
     // The selected rows as the table last saw them. Data sources change their
     // rows before they ask for a reload, when the model can no longer say.
     NSIndexSet m_selection;
+    // Qt is judging a drag over the rows (see dragMoveEvent).
+    bool m_judgingDrop = false;
 };

@@ -48,6 +48,56 @@ TEST(FinderOrder, ComparesAsTheFinderDoes)
         EXPECT_EQ(Compare(c.first, c.second), c.expected) << c.why;
 }
 
+TEST(FinderOrder, RunsOfDigitsOfAnyLengthCompareByValue)
+{
+    // The collation library reads a run of at most 254 digits as one number;
+    // longer runs must still compare by their value.
+    const auto run = [](qsizetype count, char16_t digit) { return QString(count, QChar(digit)); };
+    const char16_t arabicNine = u'\u0669', arabicOne = u'\u0661', arabicZero = u'\u0660';
+    struct Case {
+        const char* why;
+        QString first;
+        QString second;
+        int expected;
+    };
+    const Case cases[] = {
+        {"255 nines before a 1 and 255 zeros", "n" + run(255, u'9'), "n1" + run(255, u'0'), -1},
+        {"a 1 and 255 zeros after 255 nines", "n1" + run(255, u'0'), "n" + run(255, u'9'), 1},
+        {"254 nines before a 1 and 254 zeros", "n" + run(254, u'9'), "n1" + run(254, u'0'), -1},
+        {"253 nines before a 1 and 253 zeros", "n" + run(253, u'9'), "n1" + run(253, u'0'), -1},
+        {"equal lengths, the first digit differs", "n1" + run(299, u'0'), "n2" + run(299, u'0'),
+         -1},
+        {"equal lengths, the last digit differs", "n" + run(299, u'5') + "1",
+         "n" + run(299, u'5') + "2", -1},
+        {"a 1 and 600 zeros after 600 nines", "n1" + run(600, u'0'), "n" + run(600, u'9'), 1},
+        {"leading zeros do not count", "n000" + run(300, u'3'), "n" + run(300, u'3'), 0},
+        {"a long run of zeros is a small number", "n" + run(300, u'0') + "5", "n6", -1},
+        {"a long number after a short one", "n" + run(300, u'1'), "n2", 1},
+        {"the text after equal long numbers decides", "n" + run(255, u'9') + "b",
+         "n" + run(255, u'9') + "a", 1},
+        {"a later number after equal long numbers", "n" + run(255, u'9') + "-10",
+         "n" + run(255, u'9') + "-9", 1},
+        {"case still ignored beside long numbers", "N" + run(300, u'4') + "X",
+         "n" + run(300, u'4') + "x", 0},
+        {"accents still count beside long numbers", QString::fromUtf8("\xc3\xa9") + run(300, u'4'),
+         "e" + run(300, u'4'), 1},
+        {"digits before letters beside long numbers", "n" + run(300, u'4'), "na", -1},
+        {"Arabic-Indic digits by value", run(255, arabicNine),
+         QString(QChar(arabicOne)) + run(255, arabicZero), -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Compare(c.first, c.second), c.expected) << c.why;
+        EXPECT_EQ(Compare(c.second, c.first), -c.expected) << c.why << ", the other way round";
+    }
+
+    QStringList names{"n1" + run(255, u'0'), "n10",
+                      "n" + run(255, u'9'),  "n9",
+                      "n" + run(256, u'9'),  "n1" + run(254, u'0')};
+    SortCFMutableArrayOfCFStringsLikeTheFinder(names);
+    EXPECT_EQ(names, QStringList({"n9", "n10", "n1" + run(254, u'0'), "n" + run(255, u'9'),
+                                  "n1" + run(255, u'0'), "n" + run(256, u'9')}));
+}
+
 TEST(FinderOrder, NamesLongerThanTheBufferAreComparedWhole)
 {
     const QString stem(1500, u'x');

@@ -34,8 +34,10 @@ protected:
     static QString Letters(const QVariantList& list) { return NamesOf(list).remove(u' '); }
 };
 
-TEST_F(Drops, RowsOfAToGLandWhereTheTableOfExamplesSays)
+TEST_F(Drops, RowsOfAToGLandTogetherInTheGapTheDropNames)
 {
+    // Dragged rows leave their places and land as one block, in their list
+    // order, in the gap above the row the drop names; they end selected.
     struct Case {
         NSIndexSet dragged;
         int above;
@@ -43,19 +45,30 @@ TEST_F(Drops, RowsOfAToGLandWhereTheTableOfExamplesSays)
         std::vector<NSUInteger> selected;
     };
     const Case cases[] = {
+        // One block dropped outside itself.
         {{1}, 4, "acdbefg", {3}},
         {{4}, 1, "aebcdfg", {1}},
         {{1, 2}, 5, "adebcfg", {3, 4}},
         {{4, 5}, 1, "aefbcdg", {1, 2}},
         {{0}, 7, "bcdefga", {6}},
         {{6}, 0, "gabcdef", {0}},
+        // A block dropped into its own gaps or inside itself stays.
         {{2}, 3, "abcdefg", {2}},
+        {{2}, 2, "abcdefg", {2}},
         {{5, 6}, 7, "abcdefg", {5, 6}},
         {{2, 3, 4}, 3, "abcdefg", {2, 3, 4}},
-        {{2, 3, 4}, 4, "abcdfeg", {2, 3, 5}},
-        {{0, 2}, 5, "bdeafcg", {3, 5}},
-        {{3, 5}, 0, "dafbceg", {0, 2}},
-        {{0, 6}, 3, "bcadefg", {2, 6}},
+        {{2, 3, 4}, 4, "abcdefg", {2, 3, 4}},
+        {{2, 3, 4}, 2, "abcdefg", {2, 3, 4}},
+        {{2, 3, 4}, 5, "abcdefg", {2, 3, 4}},
+        // Rows apart from each other close up into one block.
+        {{0, 2}, 5, "bdeacfg", {3, 4}},
+        {{3, 5}, 0, "dfabceg", {0, 1}},
+        {{0, 6}, 3, "bcagdef", {2, 3}},
+        {{1, 3}, 2, "abdcefg", {1, 2}},
+        {{1, 3}, 4, "acbdefg", {2, 3}},
+        {{0, 2, 4, 6}, 7, "bdfaceg", {3, 4, 5, 6}},
+        {{0, 2, 4, 6}, 0, "acegbdf", {0, 1, 2, 3}},
+        {{1, 5}, 6, "acdebfg", {4, 5}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "drop above " << c.above << ", expecting " << c.order);
@@ -72,23 +85,25 @@ TEST_F(Drops, RowsOfAToGLandWhereTheTableOfExamplesSays)
     }
 }
 
-TEST_F(Drops, EqualEntriesSelectTheFirstEqualOne)
+TEST_F(Drops, MovedRowsAreSelectedWhereTheyLandEvenWhenEqualToOthers)
 {
+    // An equal entry standing earlier is not the one selected: the moved row is.
     Store(QVariantList{Entry(256, 256), Entry(640, 480), Entry(256, 256)});
     LoadAndSelect();
     ASSERT_TRUE(DragAndDrop({0}, 3));
     EXPECT_EQ(pane->arraySizes(),
               (QVariantList{Entry(640, 480), Entry(256, 256), Entry(256, 256)}));
-    EXPECT_EQ(SelectedRows(), std::vector<NSUInteger>{1});
+    EXPECT_EQ(SelectedRows(), std::vector<NSUInteger>{2});
 
-    // Two dragged entries equal to each other end as one selected row, the
-    // first equal one: the row just added, whose numbers are 16-bit ones.
+    // Two dragged entries equal to each other, and to the row just added
+    // (whose numbers are 16-bit ones), stay two selected rows.
     addButton->click();
     ASSERT_TRUE(DragAndDrop({2, 3}, 1));
     EXPECT_EQ(pane->arraySizes(),
               (QVariantList{Entry(256, 256), Entry(256, 256), Entry(256, 256), Entry(640, 480)}));
     EXPECT_EQ(pane->arraySizes().at(0).toMap().value(kWidthKey).typeId(), QMetaType::UShort);
-    EXPECT_EQ(SelectedRows(), std::vector<NSUInteger>{0});
+    EXPECT_EQ(SelectedRows(), (std::vector<NSUInteger>{1, 2}));
+    EXPECT_EQ(Stored().toList().size(), 4);
 }
 
 TEST_F(Drops, DragsFromElsewhereAreValidatedAsTheirContentSays)

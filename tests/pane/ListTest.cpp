@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 #include <QDir>
+#include <QProcess>
 
 using namespace panetest;
 
@@ -239,6 +240,58 @@ TEST_F(PaneList, EachShowingReadsTheStoreAgainAndEachHidingWritesTheList)
     pane->willSelect();
     EXPECT_EQ(table->model()->rowCount(), 4);
     EXPECT_EQ(NamesOf(pane->arraySizes()), "a b c d");
+}
+
+TEST_F(PaneList, ListsAnotherProcessStoredAreShownAndNeverWrittenOver)
+{
+    // Another process (the companion component, say) replaces the list: the
+    // prefs_writer copies it from a domain of its own into the pane's. The
+    // pane must show what that process stored at its next showing, and must
+    // not write the list it showed before over it when it is hidden.
+    const auto anotherProcessStores = [this](const QVariantList& list) {
+        const QString staging = QStringLiteral("com.quorvane.TessalyCM.staging");
+        ASSERT_TRUE(testsupport::WriteFile(
+            config / (staging + ".plist").toUtf8(),
+            tessaly::prefs::serializePropertyList({{kArraySizesKey, list}})));
+        QProcess writer;
+        writer.start(PREFS_WRITER, {"copy", staging, kTessalyCMDomain, kArraySizesKey});
+        ASSERT_TRUE(writer.waitForFinished(60000));
+        ASSERT_EQ(writer.exitStatus(), QProcess::NormalExit);
+        ASSERT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+        ASSERT_EQ(Stored(), QVariant(list));
+    };
+    QVariantList longer = NamedEntries(5);
+    QVariantList longest = NamedEntries(6);
+    longest.removeFirst();
+
+    Store(NamedEntries(2));
+    LoadAndSelect();
+    pane->didUnselect();
+
+    // Stored while the pane was hidden: the next showing shows it.
+    anotherProcessStores(longer);
+    pane->willSelect();
+    EXPECT_EQ(table->model()->rowCount(), 5);
+    EXPECT_EQ(NamesOf(pane->arraySizes()), "a b c d e");
+    pane->didUnselect();
+    EXPECT_EQ(Stored(), QVariant(longer));
+
+    // Stored while the pane was shown, and nothing changed in the pane: the
+    // hiding keeps it, and the next showing shows it.
+    pane->willSelect();
+    anotherProcessStores(longest);
+    pane->didUnselect();
+    EXPECT_EQ(Stored(), QVariant(longest));
+    pane->willSelect();
+    EXPECT_EQ(NamesOf(pane->arraySizes()), "b c d e f");
+
+    // A change made in the pane is the newest list: it is what is stored.
+    anotherProcessStores(longer);
+    table->selectRowIndexes({0}, false);
+    deleteButton->click();
+    EXPECT_EQ(NamesOf(Stored().toList()), "c d e f");
+    pane->didUnselect();
+    EXPECT_EQ(NamesOf(Stored().toList()), "c d e f");
 }
 
 TEST_F(PaneList, DeleteFollowsTheSelectionOfThisTableOnly)

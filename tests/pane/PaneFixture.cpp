@@ -1,10 +1,8 @@
-// The pane fixture and the test program's main: widgets need a QApplication.
+// The pane fixture: the real pane and its view over a temporary preference store.
 #include "PaneFixture.h"
 
 #include "platform/prefs/Preferences.h"
 #include "platform/prefs/PropertyList.h"
-
-#include <QApplication>
 
 namespace panetest
 {
@@ -97,11 +95,3 @@ std::vector<NSUInteger> PaneFixture::SelectedRows() const
 }
 
 } // namespace panetest
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

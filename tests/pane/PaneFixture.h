@@ -6,11 +6,18 @@
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QString>
 #include <QVariant>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// Readable strings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace panetest
 {

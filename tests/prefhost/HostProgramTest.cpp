@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -180,6 +182,34 @@ TEST_F(HostProgram, InstallsWithThePaneInItsFolderAndAValidDesktopEntry)
     const Outcome run = Launch(prefix + "/bin/tessaly-preferences", {"--list"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "Array Sizes\tok\n");
+}
+
+TEST_F(HostProgram, TheInstalledModuleGivenAgainSeveralWaysIsOnePage)
+{
+    // The module of the plug-in folder named again on the command line: by
+    // its path, through a symbolic link and through another spelling of its
+    // path. It is one module, loaded once, so it is one page.
+    const QString prefix = QString::fromUtf8(scratch / "prefix");
+    const Outcome install = Launch(CMAKE_COMMAND, {"--install", BUILD_DIR, "--prefix", prefix});
+    ASSERT_EQ(install.exitCode, 0) << install.err.toStdString() << install.out.toStdString();
+    const QString module = prefix + "/lib/tessaly/panes/TessalyCMPrefPane.so";
+    ASSERT_TRUE(QFile::exists(module));
+    const QByteArray link = scratch / "Sizes.so";
+    ASSERT_EQ(::symlink(module.toUtf8().constData(), link.constData()), 0);
+    const QString respelled = prefix + "/lib/tessaly/../tessaly/panes//./TessalyCMPrefPane.so";
+
+    const QString host = prefix + "/bin/tessaly-preferences";
+    const Outcome listed =
+        Launch(host, {"--list", module, QString::fromUtf8(link), respelled, RECORDER_A});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_EQ(listed.out, "Array Sizes\tok\nRecorder A\tok\n");
+
+    // Shown, the one page loads and saves the list as any page does.
+    WriteSizes(config.path(), QVariantList{Size(640, 480)});
+    const Outcome shown =
+        Launch(host, {"--close-after", "300", module, QString::fromUtf8(link), respelled});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    EXPECT_EQ(UserSizes(), QVariant(QVariantList{Size(640, 480)}));
 }
 
 } // namespace

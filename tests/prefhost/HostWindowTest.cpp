@@ -3,9 +3,13 @@
 // the pages of modules that cannot be used.
 #include "platform/prefpane/PreferencePane.h"
 #include "platform/prefpane/host/PreferencesWindow.h"
+#include "platform/prefs/PropertyList.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPluginLoader>
 
@@ -160,6 +164,102 @@ TEST_F(HostWindow, ModulesThatCannotBeUsedShowWhy)
     EXPECT_EQ(record.count("Recorder A mainViewDidLoad"), 1);
     EXPECT_EQ(record.count("Recorder A willSelect"), 1 + 5);
     EXPECT_EQ(record.count("Recorder A didUnselect"), 1 + 5);
+}
+
+TEST_F(HostWindow, AModuleReachedSeveralWaysIsOnePage)
+{
+    // The same file by its path, a symbolic link, another spelling of its
+    // path and a hard link: one module, one pane object, so one page, made
+    // once and shown whole each time it is chosen.
+    const QString module = QString::fromUtf8(RECORDER_A);
+    const QByteArray link = dir / "Recorder.so";
+    ASSERT_EQ(::symlink(RECORDER_A, link.constData()), 0);
+    const QFileInfo info(module);
+    const QString respelled =
+        info.absolutePath() + "/../" + info.dir().dirName() + "//./" + info.fileName();
+    const QByteArray hardLink = QFileInfo(module).absolutePath().toUtf8() + "/RecorderAgain.so";
+    ::unlink(hardLink.constData());
+    ASSERT_EQ(::link(RECORDER_A, hardLink.constData()), 0);
+
+    PreferencesWindow window;
+    const int a = window.addModule(module);
+    EXPECT_EQ(window.addModule(QString::fromUtf8(link)), a);
+    EXPECT_EQ(window.addModule(respelled), a);
+    EXPECT_EQ(window.addModule(QString::fromUtf8(hardLink)), a);
+    ::unlink(hardLink.constData());
+    const int b = window.addModule(RECORDER_B);
+    EXPECT_EQ(window.pageCount(), 2);
+    EXPECT_EQ(window.pageLabel(a), "Recorder A");
+
+    window.show();
+    window.selectPage(b);
+    window.selectPage(a);
+    bool shown = false;
+    for (QLabel* label : window.findChildren<QLabel*>())
+        shown = shown || (label->text() == "Recorder A" && label->isVisible());
+    EXPECT_TRUE(shown);
+    window.close();
+    const QStringList calls = Calls(Taken());
+    EXPECT_EQ(calls.count("Recorder A mainViewDidLoad"), 1);
+    EXPECT_EQ(calls.count("Recorder A willSelect"), 2);
+    EXPECT_EQ(calls.count("Recorder A didUnselect"), 2);
+}
+
+TEST_F(HostWindow, TheSizesPaneGivenTwiceKeepsItsTableOnItsPage)
+{
+    // Every page visited in turn, then the sizes page again: its table is
+    // there, not taken away by a second page of the same pane.
+    PreferencesWindow window;
+    const int sizes = window.addModule(SIZES_PANE);
+    const QFileInfo info(SIZES_PANE);
+    window.addModule(info.absolutePath() + "/./" + info.fileName());
+    window.addModule(RECORDER_A);
+    EXPECT_EQ(window.pageCount(), 2);
+    window.show();
+    for (int page = 0; page < window.pageCount(); ++page)
+        window.selectPage(page);
+    window.selectPage(sizes);
+    auto* table = window.findChild<QWidget*>(QStringLiteral("m_arraySizesTable"));
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(table->isVisible());
+    window.close();
+}
+
+TEST_F(HostWindow, TheSizesPageShowsTheListStoredWhileItWasHidden)
+{
+    // The list on disk replaced while the sizes page is hidden, as another
+    // process would replace it: the next showing shows it, and the next
+    // hiding does not write the list shown before over it.
+    const QByteArray file = dir / "com.quorvane.TessalyCM.plist";
+    const auto storeSizes = [&file](qint64 count) {
+        QVariantList list;
+        for (qint64 i = 0; i < count; ++i)
+            list << QVariantMap{{"Width", 100 + i}, {"Height", 200 + i}};
+        EXPECT_TRUE(
+            WriteFile(file, tessaly::prefs::serializePropertyList({{"Array Sizes", list}})));
+        return list;
+    };
+    const auto storedSizes = [&file] {
+        return tessaly::prefs::parsePropertyList(ReadFile(file)).values.value("Array Sizes");
+    };
+    storeSizes(2);
+
+    PreferencesWindow window;
+    const int sizes = window.addModule(SIZES_PANE);
+    const int recorder = window.addModule(RECORDER_A);
+    window.show();
+    auto* table = window.findChild<QAbstractItemView*>(QStringLiteral("m_arraySizesTable"));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->model()->rowCount(), 2);
+
+    window.selectPage(recorder);
+    const QVariantList longer = storeSizes(5);
+    window.selectPage(sizes);
+    EXPECT_EQ(table->model()->rowCount(), 5);
+    EXPECT_EQ(table->model()->index(4, 0).data().toString(), "104");
+    window.selectPage(recorder);
+    EXPECT_EQ(storedSizes(), QVariant(longer));
+    window.close();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QJsonObject>
@@ -14,8 +15,11 @@
 #include <QPointer>
 #include <QStackedWidget>
 
+#include <sys/stat.h>
+
 struct PreferencesWindow::Page {
     QString path;
+    QString identity; // the module file's, see moduleIdentity()
     QString label;
     QString error;
     std::unique_ptr<QPluginLoader> loader;
@@ -35,6 +39,18 @@ QLabel* errorLabel(const QString& text)
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setAlignment(Qt::AlignCenter);
     return label;
+}
+
+// What makes two paths one module file: the file they lead to, whether
+// through symbolic links, hard links or other spellings of a path. The
+// dynamic loader opens such a file once, so the plug-in's object is one as
+// well. A path that leads nowhere is known by its cleaned absolute form.
+QString moduleIdentity(const QString& absolutePath)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(absolutePath).constData(), &status) == 0)
+        return QStringLiteral("%1:%2").arg(quint64(status.st_dev)).arg(quint64(status.st_ino));
+    return QDir::cleanPath(absolutePath);
 }
 
 } // namespace
@@ -79,8 +95,19 @@ QString PreferencesWindow::installedPaneFolder()
 
 int PreferencesWindow::addModule(const QString& path)
 {
+    // A module reached again (from the plug-in folder and the command line,
+    // say) would be a second page of the same pane object, whose one view
+    // can only be on one of them.
+    const QString absolutePath = QFileInfo(path).absoluteFilePath();
+    const QString identity = moduleIdentity(absolutePath);
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        if (m_pages[i]->identity == identity)
+            return int(i);
+    }
+
     auto page = std::make_unique<Page>();
-    page->path = QFileInfo(path).absoluteFilePath();
+    page->path = absolutePath;
+    page->identity = identity;
     page->label = QFileInfo(path).completeBaseName();
     page->loader = std::make_unique<QPluginLoader>(page->path);
 

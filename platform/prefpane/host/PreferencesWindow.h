@@ -34,7 +34,9 @@ public:
     // the program's bin folder (so also in the build tree).
     static QString installedPaneFolder();
 
-    // Adds the page of the module at path; its index.
+    // Adds the page of the module at path; its index. A module that already
+    // has a page (the same file by another path, a link to it) keeps that
+    // one page, whose index is given.
     int addModule(const QString& path);
     // Adds the modules of folder (files ending in .so), by name.
     void addModulesInFolder(const QString& folder);
