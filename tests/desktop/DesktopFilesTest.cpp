@@ -1,5 +1,5 @@
 // The launcher entry, the icon and the software-centre description as the
-// desktop's own tools see them, and the Debian package that carries them.
+// desktop's own tools see them.
 #include "DesktopTestSupport.h"
 
 #include "platform/graphics/testing/TestPictures.h"
@@ -7,40 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 
 namespace
 {
-
-const QString kIcon = QStringLiteral("share/icons/hicolor/scalable/apps/com.quorvane.Tessaly.svg");
-const QString kBundleIcon = QStringLiteral("share/tessaly/tessaly.svg");
-const QString kMetainfo = QStringLiteral("share/metainfo/com.quorvane.Tessaly.metainfo.xml");
-
-struct ToolRun {
-    int exitCode = -1; // -1: did not start, crashed or ran too long
-    QString output;    // standard output and error together
-};
-
-ToolRun RunTool(const QString& program, const QStringList& args, int timeoutMs = 60000)
-{
-    ToolRun run;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, args);
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    run.output = QString::fromUtf8(process.readAll());
-    if (process.exitStatus() == QProcess::NormalExit && process.error() == QProcess::UnknownError)
-        run.exitCode = process.exitCode();
-    return run;
-}
 
 QByteArray ReadAll(const QString& path)
 {
@@ -96,7 +66,7 @@ TEST(Metainfo, PassesTheSoftwareCentresValidator)
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.output);
 }
 
-TEST(Metainfo, NamesTheLauncherTheReleaseAndAScreenshot)
+TEST(Metainfo, NamesTheLauncherTheReleaseTheLicenceAndAScreenshot)
 {
     const QString xml = QString::fromUtf8(ReadAll(BuildTreePath(kMetainfo)));
     const struct {
@@ -110,63 +80,10 @@ TEST(Metainfo, NamesTheLauncherTheReleaseAndAScreenshot)
         {"release", QStringLiteral("<release version=\"%1\"").arg(QStringLiteral(TESSALY_VERSION))},
         {"screenshot", QStringLiteral("<screenshot type=\"default\">")},
         {"program", QStringLiteral("<binary>tessaly</binary>")},
+        {"licence", QStringLiteral("<project_license>GPL-3.0-or-later</project_license>")},
     };
     for (const auto& c : cases)
         EXPECT_TRUE(xml.contains(c.pattern)) << c.what;
-}
-
-// The package is made from the build tree with CPack, as a release would be.
-TEST(DebianPackage, HoldsTheInstalledLayoutAndDependsOnTheLinkedLibraries)
-{
-    // CPack's Debian generator asks file and dpkg-shlibdeps about each program.
-    for (const auto& [program, package] : {std::pair{"cpack", "cmake"},
-                                           {"file", "file"},
-                                           {"dpkg-shlibdeps", "dpkg-dev"},
-                                           {"dpkg-deb", "dpkg"}})
-        ASSERT_EQ(testsupport::MissingProgram(QString::fromLatin1(program), package), "");
-    testsupport::TempFolder folder;
-    const QString out = QString::fromUtf8(folder.path());
-    const ToolRun cpack = RunTool(
-        QStringLiteral("cpack"),
-        {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
-         QStringLiteral(TESSALY_BUILD_TREE "/CPackConfig.cmake"), QStringLiteral("-B"), out},
-        600000);
-    const QStringList debs = QDir(out).entryList({QStringLiteral("*.deb")});
-    ASSERT_TRUE(cpack.exitCode == 0 && debs.size() == 1) << qPrintable(cpack.output);
-    const QString package = out + u'/' + debs.first();
-
-    const ToolRun list = RunTool(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), package});
-    ASSERT_EQ(list.exitCode, 0) << qPrintable(list.output);
-    QStringList paths;
-    for (const QString& line : list.output.split(u'\n', Qt::SkipEmptyParts))
-        paths.append(line.section(QRegularExpression(QStringLiteral("\\s+")), 5));
-    QStringList expected{QStringLiteral("./usr/bin/tessaly"),
-                         QStringLiteral("./usr/") + kDesktopFile, QStringLiteral("./usr/") + kIcon,
-                         QStringLiteral("./usr/") + kBundleIcon,
-                         QStringLiteral("./usr/") + kMetainfo};
-    // What the build tree's bundle holds besides the icon (the interface
-    // files) is installed beside it.
-    const QDir bundle(BuildTreePath(QStringLiteral("share/tessaly")));
-    QDirIterator it(bundle.path(), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        expected.append(QStringLiteral("./usr/share/tessaly/") +
-                        bundle.relativeFilePath(it.next()));
-    for (const QString& path : expected)
-        EXPECT_TRUE(paths.contains(path)) << qPrintable(path) << " missing from\n"
-                                          << qPrintable(list.output);
-    for (const QString& path : paths)
-        EXPECT_TRUE(path.startsWith(u"./usr/")) << qPrintable(path) << " lies outside the prefix";
-
-    const ToolRun fields = RunTool(QStringLiteral("dpkg-deb"),
-                                   {QStringLiteral("-f"), package, QStringLiteral("Package"),
-                                    QStringLiteral("Depends"), QStringLiteral("Section")});
-    ASSERT_EQ(fields.exitCode, 0) << qPrintable(fields.output);
-    EXPECT_TRUE(fields.output.contains(u"Package: tessaly")) << qPrintable(fields.output);
-    EXPECT_TRUE(fields.output.contains(u"Section: graphics")) << qPrintable(fields.output);
-    // Computed by dpkg-shlibdeps from the programs, with versions.
-    for (const char* library : {"libvips42 (", "libqt6core6 (", "libc6 ("})
-        EXPECT_TRUE(fields.output.contains(QLatin1String(library))) << library << " in\n"
-                                                                    << qPrintable(fields.output);
 }
 
 } // namespace
