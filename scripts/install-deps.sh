@@ -13,6 +13,10 @@ packages=(
     # The session bus, the desktop file and metainfo checks, the Debian package
     # (CPack's Debian generator runs file on every program it packs).
     dbus desktop-file-utils appstream dpkg-dev file
+    # Debian's package checker run on the package, man (with groff) showing
+    # the manual pages, and bash-completion's functions that tessaly's
+    # completion builds on.
+    lintian man-db groff-base bash-completion
     # Test pictures of formats libvips cannot write; screenshots under Xvfb.
     imagemagick xvfb xauth x11-utils
     # An independent reader of the property-list files the tests write.
