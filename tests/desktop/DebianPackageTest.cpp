@@ -1,6 +1,8 @@
 // The Debian package made from the build tree with CPack, as a release would
 // be: what it holds, what Debian's checker says of it, and its licence and
-// changelog. The package is made once for all the tests of a run.
+// changelog. The package is made once for the tests that one run of the
+// program runs (ctest starts a program for each test, so there each makes its
+// own).
 #include "DesktopTestSupport.h"
 
 #include "support/TestSupport.h"
