@@ -10,11 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
-
-export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
-cmake --preset release -DTESSALY_BUILD_TESTS=OFF -DTESSALY_BUILD_BENCH=ON >/dev/null
-cmake --build --preset release --target tessaly tessaly_store_settings -j"$(nproc)"
+bash scripts/build-app.sh
 
 default_out="$PWD/build/samples-converted"
 out="${1:-$default_out}"
