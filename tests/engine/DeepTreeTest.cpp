@@ -15,24 +15,6 @@ using namespace testsupport;
 namespace
 {
 
-constexpr int kLevels = 45; // 45 names of 200 bytes: over 9,000 bytes of path
-
-std::vector<QByteArray> chain(const char* label)
-{
-    std::vector<QByteArray> names;
-    for (int level = 0; level < kLevels; ++level)
-        names.push_back((label + QByteArray::number(level) + ' ').leftJustified(200, 'd'));
-    return names;
-}
-
-QByteArray pathOf(const QByteArray& base, const std::vector<QByteArray>& folders)
-{
-    QByteArray path = base;
-    for (const QByteArray& folder : folders)
-        path += '/' + folder;
-    return path;
-}
-
 QByteArray pictureBytes(const char* format)
 {
     QImage image(64, 48, QImage::Format_RGB32);
@@ -55,7 +37,7 @@ protected:
         // The destination's bottom folder holds a file of its own, which
         // also makes the folders on the way.
         ASSERT_TRUE(WriteDeepFile(destination.path(), destinationChain, "keep", "keep"));
-        deepDestination = pathOf(destination.path(), destinationChain);
+        deepDestination = PathThrough(destination.path(), destinationChain);
         ASSERT_GT(deepDestination.size(), 8192);
         destinationRef = RefFor(deepDestination);
     }
@@ -65,7 +47,7 @@ protected:
     std::vector<QByteArray> convertDeep(const QByteArray& name, const QByteArray& bytes)
     {
         EXPECT_TRUE(WriteDeepFile(source.path(), sourceChain, name, bytes));
-        const QByteArray sourcePath = pathOf(source.path(), sourceChain) + '/' + name;
+        const QByteArray sourcePath = PathThrough(source.path(), sourceChain) + '/' + name;
         convert(sourcePath);
         EXPECT_EQ(ReadDeepFile(source.path(), sourceChain, name), bytes) << "source changed";
         return ListDeepFolder(destination.path(), destinationChain);
@@ -78,8 +60,8 @@ protected:
         return WriteFile(copy, bytes) && platform::ProbePicture(copy) == noErr;
     }
 
-    const std::vector<QByteArray> sourceChain = chain("source level ");
-    const std::vector<QByteArray> destinationChain = chain("destination level ");
+    const std::vector<QByteArray> sourceChain = DeepFolderNames("source level ");
+    const std::vector<QByteArray> destinationChain = DeepFolderNames("destination level ");
     QByteArray deepDestination;
     TempFolder scratch;
 };

@@ -19,29 +19,13 @@ using platform::graphics::SaverEntry;
 namespace
 {
 
-std::vector<QByteArray> Chain(const char* label)
-{
-    std::vector<QByteArray> names;
-    for (int level = 0; level < 45; ++level)
-        names.push_back((label + QByteArray::number(level) + ' ').leftJustified(200, 'g'));
-    return names;
-}
-
-QByteArray PathOf(const QByteArray& base, const std::vector<QByteArray>& folders)
-{
-    QByteArray path = base;
-    for (const QByteArray& folder : folders)
-        path += '/' + folder;
-    return path;
-}
-
 TEST(DeepPaths, FallbackFormatsConvertThereAndTruncatedOnesLeaveNothing)
 {
     TempFolder folder;
-    const std::vector<QByteArray> sources = Chain("source ");
-    const std::vector<QByteArray> outputs = Chain("output ");
+    const std::vector<QByteArray> sources = DeepFolderNames("source ");
+    const std::vector<QByteArray> outputs = DeepFolderNames("output ");
     ASSERT_TRUE(WriteDeepFile(folder.path(), outputs, "keep", "keep"));
-    const QByteArray outputFolder = PathOf(folder.path(), outputs);
+    const QByteArray outputFolder = PathThrough(folder.path(), outputs);
     ASSERT_GT(outputFolder.size(), 8192);
 
     for (const char* format : {"bmp", "tga", "ico", "pcx", "psd", "xpm", "png"}) {
@@ -53,8 +37,8 @@ TEST(DeepPaths, FallbackFormatsConvertThereAndTruncatedOnesLeaveNothing)
         ASSERT_TRUE(WriteDeepFile(folder.path(), sources, "whole", bytes));
         ASSERT_TRUE(
             WriteDeepFile(folder.path(), sources, "truncated", bytes.left(bytes.size() / 2)));
-        const QByteArray whole = PathOf(folder.path(), sources) + "/whole";
-        const QByteArray truncated = PathOf(folder.path(), sources) + "/truncated";
+        const QByteArray whole = PathThrough(folder.path(), sources) + "/whole";
+        const QByteArray truncated = PathThrough(folder.path(), sources) + "/truncated";
         EXPECT_EQ(platform::ProbePicture(whole), noErr) << LastCodecErrorText();
 
         for (const SaverEntry* saver : AvailableSavers()) {

@@ -144,6 +144,22 @@ std::vector<QByteArray> ListDeepFolder(const QByteArray& base,
     return names;
 }
 
+std::vector<QByteArray> DeepFolderNames(const char* label)
+{
+    std::vector<QByteArray> names;
+    for (int level = 0; level < 45; ++level)
+        names.push_back((label + QByteArray::number(level) + ' ').leftJustified(200, 'd'));
+    return names;
+}
+
+QByteArray PathThrough(const QByteArray& base, const std::vector<QByteArray>& folders)
+{
+    QByteArray path = base;
+    for (const QByteArray& folder : folders)
+        path += '/' + folder;
+    return path;
+}
+
 bool WriteFile(const QByteArray& path, const QByteArray& bytes)
 {
     const qsizetype slash = path.lastIndexOf('/');

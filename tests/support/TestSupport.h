@@ -70,6 +70,11 @@ QByteArray ReadDeepFile(const QByteArray& base, const std::vector<QByteArray>& f
                         const QByteArray& name);
 std::vector<QByteArray> ListDeepFolder(const QByteArray& base,
                                        const std::vector<QByteArray>& folders);
+// Names of folders nested deeper than any path can reach: 45 names of 200
+// bytes, over 9,000 bytes in all, each starting with label.
+std::vector<QByteArray> DeepFolderNames(const char* label);
+// base and the folders below it joined into one path.
+QByteArray PathThrough(const QByteArray& base, const std::vector<QByteArray>& folders);
 
 // An extended attribute of the item at path (not following links); empty
 // when it has none.
