@@ -141,6 +141,7 @@ TEST_F(BadInput, UnreadableSourceAndUnwritableDestination)
     EXPECT_EQ(ListFolder(destination / "readonly"), std::vector<QByteArray>{});
     // The same conversion with the right to write works, so the refusal above
     // came from the permissions.
+    ::chmod((destination / "readonly").constData(), 0755);
     EXPECT_EQ(convertInChild({}, source / "open.png", destination / "readonly"), 0);
     EXPECT_EQ(ListFolder(destination / "readonly"), std::vector<QByteArray>{"open.jpg"});
 }
