@@ -260,17 +260,24 @@ OSStatus TransitionWindow(WindowRef window, WindowTransitionEffect effect,
         return errInvalidWindowRef;
     if (effect != kWindowFadeTransitionEffect || action != kWindowHideTransitionAction)
         return paramErr;
-    // A quarter of a second, drawn from the loop so the fade is seen.
+    // A quarter of a second, drawn from the loop so the fade is seen. Only
+    // X11 lets a program fade its window: Wayland leaves opacity to the
+    // compositor and the offscreen platform has nothing to fade, and both
+    // would warn at every step. There the window shows its last words for
+    // as long, and goes.
     constexpr int kFadeMilliseconds = 250;
+    const bool fades = QGuiApplication::platformName() == QLatin1String("xcb");
     QElapsedTimer clock;
     clock.start();
     while (window->isVisible() && clock.elapsed() < kFadeMilliseconds) {
-        window->setWindowOpacity(1.0 - double(clock.elapsed()) / kFadeMilliseconds);
+        if (fades)
+            window->setWindowOpacity(1.0 - double(clock.elapsed()) / kFadeMilliseconds);
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(10);
     }
     window->hide();
-    window->setWindowOpacity(1.0);
+    if (fades)
+        window->setWindowOpacity(1.0);
     return noErr;
 }
 

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
@@ -200,6 +201,31 @@ TEST_F(BatchRun, GoodbyeOneSecondAfterTheBatchWhenTheSettingIsOn)
     ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "photo.png")}));
     WaitUntil([] { return false; }, 1500);
     EXPECT_EQ(exits, 1);
+}
+
+// The offscreen platform, like Wayland, cannot fade a window: the goodbye
+// then hides it without a word on the terminal.
+QStringList gWarnings;
+
+TEST_F(BatchRun, TheGoodbyeWhereWindowsCannotFadeHidesTheWindowSilently)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+    MakePicture(source / "photo.png");
+    WriteSetting(kQuitWhenDoneSetting, QVariant());
+    gWarnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg && type != QtInfoMsg)
+                gWarnings.append(text);
+        });
+    const bool dropped = dropAndWait({QString::fromUtf8(source / "photo.png")});
+    const bool ended = WaitUntil([&] { return exits == 1; }, 10000);
+    qInstallMessageHandler(previous);
+    ASSERT_TRUE(dropped && ended);
+    EXPECT_EQ(shown(1).last(), QStringLiteral("Bye."));
+    EXPECT_FALSE(gWindow->isVisible());
+    EXPECT_TRUE(gWarnings.isEmpty()) << qPrintable(gWarnings.join(u'\n'));
+    gWindow->show();
 }
 
 TEST_F(BatchRun, CancelledDestinationChangesNothing)
