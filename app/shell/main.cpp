@@ -6,6 +6,7 @@
 #include "app/shell/StatusDisplay.h"
 #include "platform/desktop/SingleInstance.h"
 #include "platform/events/EventLoop.h"
+#include "platform/text/TextEncoding.h"
 #include "platform/ui/Windows.h"
 
 #include <QApplication>
@@ -14,9 +15,11 @@
 
 int main(int argc, char** argv)
 {
+    // Arguments are names, and names are bytes: each one is kept whole, so
+    // an item whose name is not UTF-8 is still found.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << NameFromBytes(QByteArray(argv[i]));
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.mode) {
     case CommandLine::Mode::Help:
@@ -26,7 +29,7 @@ int main(int argc, char** argv)
         std::fputs(VersionText().toLocal8Bit().constData(), stdout);
         return 0;
     case CommandLine::Mode::Bad:
-        std::fprintf(stderr, "tessaly: %s\n%s", line.problem.toLocal8Bit().constData(),
+        std::fprintf(stderr, "tessaly: %s\n%s", NameToBytes(line.problem).constData(),
                      UsageText().toLocal8Bit().constData());
         return 2;
     case CommandLine::Mode::ToFolder: {

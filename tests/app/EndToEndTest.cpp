@@ -56,6 +56,15 @@ protected:
         return result;
     }
     Outcome tessaly(const QStringList& arguments) { return run(TESSALY_EXECUTABLE, arguments); }
+    // Runs a shell script: arguments whose bytes are not UTF-8 only reach a
+    // program through one, since a process's arguments are given as text.
+    Outcome script(const QByteArray& name, const QByteArray& body, int timeoutMs = 120000)
+    {
+        const QByteArray path = source / name;
+        if (!WriteFile(path, body))
+            return {};
+        return run(QStringLiteral("sh"), {QString::fromUtf8(path)}, timeoutMs);
+    }
 
     void storeCopyTo(const QByteArray& folder)
     {
@@ -77,6 +86,21 @@ protected:
     TempFolder source;
     TempFolder output;
 };
+
+// A word for the shell that stands for exactly these bytes.
+QByteArray shellWord(const QByteArray& bytes)
+{
+    QByteArray word = bytes;
+    return "'" + word.replace("'", "'\\''") + "'";
+}
+
+QByteArray tessalyCommand(const QList<QByteArray>& arguments)
+{
+    QByteArray line = shellWord(TESSALY_EXECUTABLE);
+    for (const QByteArray& argument : arguments)
+        line += ' ' + shellWord(argument);
+    return line;
+}
 
 // The catalogue's two start-up lines: the count, as many dots, and the end.
 bool hasCatalogueLines(const QByteArray& out)
@@ -169,6 +193,50 @@ TEST_F(EndToEnd, ArgumentsThatCannotBeUsed)
         EXPECT_TRUE(result.err.contains(c.stderrHas)) << what << result.err.constData();
     }
     EXPECT_TRUE(ListFolder(output.path()).empty());
+}
+
+TEST_F(EndToEnd, NamesThatAreNotUtf8ReachTheirItemsAtEveryArgument)
+{
+    // A Latin-1 name and one with a byte no encoding gives; a folder too.
+    picture(source / "caf\xe9.png");
+    picture(source / "x\xff.png");
+    ASSERT_TRUE(MakeFolder(source / "d\xe9j\xe0"));
+    picture(source / "d\xe9j\xe0/inner.png");
+    const QByteArray uri = "file://" + source.path().toPercentEncoding("/");
+    const QByteArray latin1Path = source / "caf\xe9.png", strayPath = source / "x\xff.png",
+                     folderPath = source / "d\xe9j\xe0";
+    const QByteArray latin1Uri = uri + "/caf%E9.png", strayUri = uri + "/x%FF.png",
+                     folderUri = uri + "/d%E9j%E0";
+    struct Case {
+        const char* what;
+        QByteArray destination; // made first; stored as the copy-to folder for a window
+        QList<QByteArray> arguments;
+    } cases[] = {
+        {"--to, paths",
+         output / "out\xff",
+         {"--to", output / "out\xff", strayPath, latin1Path, folderPath}},
+        {"--to, uris",
+         output / "d\xe9st",
+         {"--to", "file://" + (output / "d\xe9st").toPercentEncoding("/"), strayUri, latin1Uri,
+          folderUri}},
+        {"window, paths", output / "win\xff", {strayPath, latin1Path, folderPath}},
+        {"window, uris", output / "win\xe9", {strayUri, latin1Uri, folderUri}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(MakeFolder(c.destination));
+        storeCopyTo(c.destination);
+        const Outcome result = script("launch.sh", tessalyCommand(c.arguments) + "\n");
+        ASSERT_TRUE(result.finished) << "did not end by itself";
+        EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+        EXPECT_EQ(ListFolder(c.destination),
+                  (std::vector<QByteArray>{"caf\xe9.jpg", "inner.jpg", "x\xff.jpg"}));
+    }
+    // A name that is missing is quoted with its own bytes.
+    const Outcome missing = script(
+        "missing.sh", tessalyCommand({"--to", output.path(), source / "gone\xff.png"}) + "\n");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains("gone\xff.png does not exist")) << missing.err.constData();
 }
 
 // Outputs named with a UUID because the plain name was taken.
@@ -313,24 +381,29 @@ TEST_F(EndToEnd, ASecondLaunchHandsItsItemsToTheRunningInstance)
     for (int i = 0; i < 6; ++i)
         picture(source / "first/" + QByteArray::number(i) + ".png", "png", 1600, 1200);
     picture(source / "extra.png");
+    // Names that are not UTF-8 are handed over whole, given as paths or URIs.
+    picture(source / "caf\xe9.png");
+    picture(source / "x\xff.png");
+    const QByteArray second =
+        tessalyCommand({source / "extra.png", source / "caf\xe9.png",
+                        "file://" + (source / "x\xff.png").toPercentEncoding("/")});
     // The second launch waits until the first is converting, so the first is
     // surely serving the bus by then.
-    const QByteArray script = source / "two-launches.sh";
-    static const char twoLaunches[] = R"sh(
-"$1" "$2" > "$5/first.out" 2>&1 &
+    const QByteArray twoLaunches = R"sh(
+"$1" "$2" > "$4/first.out" 2>&1 &
 first=$!
 i=0
-while [ -z "$(ls "$4")" ] && [ $i -lt 1200 ]; do sleep 0.1; i=$((i+1)); done
-"$1" "$3" > "$5/second.out" 2>&1
+while [ -z "$(ls "$3")" ] && [ $i -lt 1200 ]; do sleep 0.1; i=$((i+1)); done
+)sh" + second + R"sh( > "$4/second.out" 2>&1
 echo "second=$?"
 wait $first
 echo "first=$?"
 )sh";
-    ASSERT_TRUE(WriteFile(script, twoLaunches));
-    const Outcome result = run(
-        busRunner, {"--", "sh", QString::fromUtf8(script), TESSALY_EXECUTABLE,
-                    QString::fromUtf8(source / "first"), QString::fromUtf8(source / "extra.png"),
-                    QString::fromUtf8(output.path()), QString::fromUtf8(source.path())});
+    ASSERT_TRUE(WriteFile(source / "two-launches.sh", twoLaunches));
+    const Outcome result =
+        run(busRunner, {"--", "sh", QString::fromUtf8(source / "two-launches.sh"),
+                        TESSALY_EXECUTABLE, QString::fromUtf8(source / "first"),
+                        QString::fromUtf8(output.path()), QString::fromUtf8(source.path())});
     ASSERT_TRUE(result.finished);
     EXPECT_TRUE(result.out.contains("second=0")) << result.out.constData();
     EXPECT_TRUE(result.out.contains("first=0")) << result.out.constData();
@@ -340,7 +413,7 @@ echo "first=$?"
     EXPECT_TRUE(hasCatalogueLines(ReadFile(source / "first.out")));
     EXPECT_EQ(ListFolder(output.path()),
               (std::vector<QByteArray>{"0.jpg", "1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg",
-                                       "extra.jpg"}));
+                                       "caf\xe9.jpg", "extra.jpg", "x\xff.jpg"}));
 }
 
 } // namespace

@@ -176,6 +176,32 @@ TEST_F(Drag, ADropOnTheWindowConvertsAsADropOnTheIcon)
     EXPECT_EQ(testsupport::ListFolder(destination.path()), std::vector<QByteArray>{"photo.jpg"});
 }
 
+TEST_F(Drag, UriListBytesReachNamesThatAreNotUtf8)
+{
+    // File managers escape every byte of such a name in the list they drop;
+    // the drop must find the file by exactly those bytes.
+    storeCopyTo(destination.path());
+    MakePicture(source / "caf\xe9.png");
+    MakePicture(source / "x\xff.png");
+    testsupport::MakeFolder(source / "d\xe9j\xe0");
+    MakePicture(source / "d\xe9j\xe0/inner.png");
+    const QByteArray folder = source.path().toPercentEncoding("/");
+    const QByteArray list =
+        QByteArrayList{"# dropped by a file manager", "file://" + folder + "/caf%E9.png",
+                       "file://localhost" + folder + "/x%ff.png", "file://" + folder + "/d%E9j%E0",
+                       ""}
+            .join("\r\n");
+    auto mime = std::make_unique<QMimeData>();
+    mime->setData(QStringLiteral("text/uri-list"), list);
+    const int before = HandledDrops();
+    EXPECT_TRUE(enter(mime.get()));
+    ASSERT_TRUE(drop(mime.get()));
+    ASSERT_TRUE(WaitUntil([&] { return HandledDrops() == before + 1 && !BatchPending(); }));
+    EXPECT_EQ(fileMessages().size(), 3);
+    EXPECT_EQ(testsupport::ListFolder(destination.path()),
+              (std::vector<QByteArray>{"caf\xe9.jpg", "inner.jpg", "x\xff.jpg"}));
+}
+
 TEST_F(Drag, SendingNothingIsRefused)
 {
     EXPECT_EQ(SendOpenDocAppleEventToSelf(0, nullptr), paramErr);
