@@ -195,20 +195,52 @@ BatchWork::Outcome convertShown(const FSRef& file, const FSRef& destination,
     return gWork->Convert(file, destination, std::move(after));
 }
 
-OSErr handleFolder(const FSRef& folder, const FSRef& destination)
+// Between a folder's counting and collecting walks, for the tests.
+std::function<void()> gBetweenWalksHook;
+
+// Walks the folder to collect its files into gFSRefArray. A tree that
+// gained files since it was counted is collected again into a block that
+// holds them all, a few times at most: files that keep coming after that
+// are treated as those that come once the walk is over. On return,
+// gNbrFilesToBeProcessed is the number of files collected. A walk that
+// fails part of the way has collected what it met before.
+void collectFolder(const FSRef& folder)
+{
+    constexpr int kMostCollectingWalks = 4;
+    for (int walk = 0; walk < kMostCollectingWalks; ++walk) {
+        gNbrFilesProcessed = 0;
+        platform::RunOffLoop([&] { IterateCollectFolder(folder); });
+        if (gNbrFilesProcessed <= gNbrFilesToBeProcessed)
+            break;
+        Ptr larger = NewPtr(Size(gNbrFilesProcessed) * Size(sizeof(FSRef)));
+        if (!larger)
+            break;
+        DisposePtr(reinterpret_cast<Ptr>(gFSRefArray));
+        gFSRefArray = reinterpret_cast<FSRef*>(larger);
+        gNbrFilesToBeProcessed = gNbrFilesProcessed;
+    }
+    gNbrFilesToBeProcessed = std::min(gNbrFilesProcessed, gNbrFilesToBeProcessed);
+}
+
+// Converts the folder's files. A folder that changed between its counting
+// and collecting walks converts what the collecting walk found, counted
+// from that list; one whose walk fails converts what was collected of it.
+// Either way the batch goes on with the next item.
+void handleFolder(const FSRef& folder, const FSRef& destination)
 {
     // A large tree takes a while to walk: the window goes on meanwhile.
-    OSErr status = noErr;
-    platform::RunOffLoop([&] { status = IterateCountFolder(folder); });
+    platform::RunOffLoop([&] { IterateCountFolder(folder); });
+    if (gBetweenWalksHook)
+        gBetweenWalksHook();
     if (gNbrFilesToBeProcessed <= 0)
-        return status;
+        return;
     gFSRefArray =
         reinterpret_cast<FSRef*>(NewPtr(Size(gNbrFilesToBeProcessed) * Size(sizeof(FSRef))));
     if (!gFSRefArray)
-        return status;
-    platform::RunOffLoop([&] { status = IterateCollectFolder(folder); });
-    if (gNbrFilesProcessed == gNbrFilesToBeProcessed) {
-        const SInt32 count = gNbrFilesToBeProcessed;
+        return;
+    collectFolder(folder);
+    const SInt32 count = gNbrFilesToBeProcessed;
+    if (count > 0) {
         gWork->Show([count] {
             SetControlMaximum(gProgress, progressValue(count - 1));
             SetControlMinimum(gProgress, 0);
@@ -237,10 +269,14 @@ OSErr handleFolder(const FSRef& folder, const FSRef& destination)
     }
     DisposePtr(reinterpret_cast<Ptr>(gFSRefArray));
     gFSRefArray = nullptr;
-    return status;
 }
 
 } // namespace
+
+void SetBetweenWalksHook(std::function<void()> hook)
+{
+    gBetweenWalksHook = std::move(hook);
+}
 
 bool BatchPending()
 {
@@ -295,11 +331,12 @@ void RunBatch(const FSRef& destination)
                                               sizeof item, nullptr);
             gNbrFilesToBeProcessed = 0;
             gNbrFilesProcessed = 0;
+            // An item that is gone by now is skipped; the others still are
+            // what the user asked for.
             if (fetched != noErr)
-                break;
+                continue;
             if (CFile::IsADirectory(item)) {
-                if (handleFolder(item, destination) != noErr)
-                    break;
+                handleFolder(item, destination);
             } else if (convertShown(item, destination) == BatchWork::Outcome::Shown) {
                 ++gNbrFilesProcessed;
             }

@@ -11,6 +11,8 @@
 #include "platform/events/AppleEvents.h"
 #include "platform/events/EventLoop.h"
 
+#include <functional>
+
 // The item list of the batch that is armed or running.
 extern AEDescList gDescList;
 
@@ -22,6 +24,10 @@ void PauseTimerProc(EventLoopTimerRef timer, void* userData);
 // idle state; ProcessTimerProc is the destination question, this and the
 // quit timer.
 void RunBatch(const FSRef& destination);
+
+// For the tests: runs on the loop's thread between a dropped folder's
+// counting walk and its collecting walk, where the tree may change.
+void SetBetweenWalksHook(std::function<void()> hook);
 
 // Whether a batch is armed or running, and how many drops wait behind it.
 bool BatchPending();

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <sys/stat.h>
 
 using namespace testsupport;
 
@@ -237,6 +238,27 @@ TEST_F(EndToEnd, NamesThatAreNotUtf8ReachTheirItemsAtEveryArgument)
         "missing.sh", tessalyCommand({"--to", output.path(), source / "gone\xff.png"}) + "\n");
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(missing.err.contains("gone\xff.png does not exist")) << missing.err.constData();
+}
+
+TEST_F(EndToEnd, AFolderThatCannotBeReadIsPassedOverAndTheBatchGoesOn)
+{
+    // Root reads every folder, so the program runs as an unprivileged user.
+    ASSERT_TRUE(MakeFolder(source / "locked"));
+    picture(source / "locked/hidden.png");
+    picture(source / "after.png");
+    ASSERT_TRUE(MakeFolder(output / "into"));
+    GiveToUnprivileged(output / "into");
+    ASSERT_EQ(::chmod((source / "locked").constData(), 0), 0);
+    const QByteArray log = output / "log";
+    const QByteArray command =
+        "ASAN_OPTIONS=detect_leaks=0 " +
+        tessalyCommand({"--to", output / "into", source / "locked", source / "after.png"}) + " > " +
+        shellWord(log) + " 2>&1";
+    const int status = RunUnprivileged([&] { return std::system(command.constData()) == 0; });
+    EXPECT_EQ(status, 0) << ReadFile(log).constData();
+    EXPECT_EQ(ListFolder(output / "into"), std::vector<QByteArray>{"after.jpg"});
+    EXPECT_TRUE(ReadFile(log).contains("File: after.png\n")) << ReadFile(log).constData();
+    ASSERT_EQ(::chmod((source / "locked").constData(), 0755), 0);
 }
 
 // Outputs named with a UUID because the plain name was taken.

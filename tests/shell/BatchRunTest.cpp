@@ -218,22 +218,83 @@ TEST_F(BatchRun, CancelledDestinationChangesNothing)
     EXPECT_EQ(exits, 0); // no goodbye either
 }
 
-TEST_F(BatchRun, AnItemThatVanishedEndsTheBatchThere)
+TEST_F(BatchRun, AnItemThatVanishedIsSkippedAndTheBatchGoesOn)
 {
     MakePicture(source / "first.png");
     MakePicture(source / "second.png");
-    // The items go as aliases; the first is gone by the time the batch
-    // fetches it: it goes while the user is asked for the destination.
+    testsupport::MakeFolder(source / "gone");
+    MakePicture(source / "gone/inner.png");
+    MakePicture(source / "third.png");
+    // The items go as aliases; two are gone by the time the batch fetches
+    // them: they go while the user is asked for the destination.
     WriteSetting(kCopyToSetting, false);
     NavSetFolderChooser([this](const NavFolderQuestion&) {
         QFile::remove(QString::fromUtf8(source / "first.png"));
+        QDir(QString::fromUtf8(source / "gone")).removeRecursively();
         return destination.path();
     });
     ASSERT_TRUE(dropAndWait(
-        {QString::fromUtf8(source / "first.png"), QString::fromUtf8(source / "second.png")}));
-    EXPECT_TRUE(fileMessages().isEmpty());
-    EXPECT_TRUE(ListFolder(destination.path()).empty());
+        {QString::fromUtf8(source / "first.png"), QString::fromUtf8(source / "second.png"),
+         QString::fromUtf8(source / "gone"), QString::fromUtf8(source / "third.png")}));
+    EXPECT_EQ(fileMessages(), (QStringList{"File: second.png", "File: third.png"}));
+    EXPECT_EQ(ListFolder(destination.path()), (std::vector<QByteArray>{"second.jpg", "third.jpg"}));
     expectIdle();
+}
+
+// A folder that changes between the walk that counts its files and the walk
+// that collects them converts what the collecting walk found, counted from
+// that list; one that cannot be walked any more is passed over; either way
+// the batch goes on with the next item.
+TEST_F(BatchRun, AFolderThatChangedBetweenItsWalksConvertsWhatTheCollectingWalkFound)
+{
+    struct Case {
+        const char* what;
+        std::vector<QByteArray> before; // in the folder when dropped
+        std::function<void(const QByteArray&)> change;
+        QStringList counts;              // the small line
+        std::vector<QByteArray> outputs; // with later.jpg
+    } cases[] = {
+        {"files added",
+         {"a.png", "b.png"},
+         [](const QByteArray& folder) {
+             MakePicture(folder + "/c.png");
+             testsupport::MakeFolder(folder + "/inner");
+             MakePicture(folder + "/inner/d.png");
+         },
+         {"(1 of 4)", "(2 of 4)", "(3 of 4)", "(4 of 4)"},
+         {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "later.jpg"}},
+        {"files removed",
+         {"a.png", "b.png", "c.png"},
+         [](const QByteArray& folder) { QFile::remove(QString::fromUtf8(folder + "/b.png")); },
+         {"(1 of 2)", "(2 of 2)"},
+         {"a.jpg", "c.jpg", "later.jpg"}},
+        {"folder removed",
+         {"a.png"},
+         [](const QByteArray& folder) { QDir(QString::fromUtf8(folder)).removeRecursively(); },
+         {},
+         {"later.jpg"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray folder = source / c.what;
+        testsupport::MakeFolder(folder);
+        for (const QByteArray& name : c.before)
+            MakePicture(folder + "/" + name);
+        MakePicture(source / "later.png");
+        const QByteArray into = destination / c.what;
+        testsupport::MakeFolder(into);
+        storeCopyTo(into);
+        messages.clear();
+        SetBetweenWalksHook([&] { c.change(folder); });
+        const bool ran =
+            dropAndWait({QString::fromUtf8(folder), QString::fromUtf8(source / "later.png")});
+        SetBetweenWalksHook({});
+        ASSERT_TRUE(ran);
+        EXPECT_EQ(shown(2), c.counts);
+        EXPECT_EQ(fileMessages().size(), c.counts.size() + 1);
+        EXPECT_EQ(ListFolder(into), c.outputs);
+        expectIdle();
+    }
 }
 
 TEST_F(BatchRun, LongNamesAreCutOnTheMessageLine)
