@@ -271,6 +271,15 @@ void handleFolder(const FSRef& folder, const FSRef& destination)
     gFSRefArray = nullptr;
 }
 
+// A dropped link that leads to a folder stands for that folder, as file
+// managers show it; links met inside a walk stay items of their own.
+bool folderOfLink(const FSRef& item, FSRef* folder)
+{
+    QByteArray path;
+    return CFile::FileIsAliasedDirectory(&item) && platform::PathOfRef(item, &path) == noErr &&
+           platform::RefFromPath(path + '/', folder) == noErr;
+}
+
 } // namespace
 
 void SetBetweenWalksHook(std::function<void()> hook)
@@ -335,6 +344,8 @@ void RunBatch(const FSRef& destination)
             // what the user asked for.
             if (fetched != noErr)
                 continue;
+            if (FSRef folder; folderOfLink(item, &folder))
+                item = folder;
             if (CFile::IsADirectory(item)) {
                 handleFolder(item, destination);
             } else if (convertShown(item, destination) == BatchWork::Outcome::Shown) {
