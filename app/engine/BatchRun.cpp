@@ -29,6 +29,9 @@ BatchState gBatchState = BatchState::Idle;
 std::deque<AEDescList> gWaitingDrops;
 // The goodbye timer while it is armed; a new drop cancels it.
 EventLoopTimerRef gPauseTimer = nullptr;
+std::function<void()> gStopTakingWork;
+std::function<void()> gTakeWorkAgain;
+bool gLeaving = false;
 
 constexpr EventTimerInterval kStartDelay = 0.001;
 constexpr EventTimerInterval kPauseDelay = 1.0;
@@ -282,6 +285,17 @@ bool folderOfLink(const FSRef& item, FSRef* folder)
 
 } // namespace
 
+void SetGoodbyeHooks(std::function<void()> stopTaking, std::function<void()> takeAgain)
+{
+    gStopTakingWork = std::move(stopTaking);
+    gTakeWorkAgain = std::move(takeAgain);
+}
+
+bool Leaving()
+{
+    return gLeaving;
+}
+
 void SetBetweenWalksHook(std::function<void()> hook)
 {
     gBetweenWalksHook = std::move(hook);
@@ -392,7 +406,22 @@ void ProcessTimerProc(EventLoopTimerRef, void*)
 void PauseTimerProc(EventLoopTimerRef, void*)
 {
     gPauseTimer = nullptr;
+    // No more work is taken from here on. What was handed over before is
+    // handled now: it is converted, and the goodbye comes after its batch.
+    if (gStopTakingWork)
+        gStopTakingWork();
+    platform::ProcessPostedAppleEvents();
+    if (BatchPending()) {
+        if (gTakeWorkAgain)
+            gTakeWorkAgain();
+        return;
+    }
+    gLeaving = true;
     print_message("Bye.", 1);
     TransitionWindow(gWindow, kWindowFadeTransitionEffect, kWindowHideTransitionAction, nullptr);
     ExitToShell();
+    // Only an exit handler (the tests') comes back here: the program goes on.
+    gLeaving = false;
+    if (gTakeWorkAgain)
+        gTakeWorkAgain();
 }

@@ -1,5 +1,6 @@
 // Tessaly, the droplet: converts every picture dropped on its window or its
 // launcher icon into the chosen format. See CommandLine.h for its arguments.
+#include "app/engine/BatchRun.h"
 #include "app/engine/ConversionPool.h"
 #include "app/shell/CommandLine.h"
 #include "app/shell/Startup.h"
@@ -53,6 +54,9 @@ int main(int argc, char** argv)
     platform::ServeAsPrimaryInstance(
         kApplicationID, [](const QStringList& uris) { SendItemsToSelf(uris); },
         []() { BringToFront(gWindow); });
+    // A launch during the goodbye runs on its own instead of handing its
+    // items to a process that is ending.
+    SetGoodbyeHooks(platform::StopTakingHandOvers, platform::TakeHandOversAgain);
     // Items given at launch are a drop on the icon, served once the loop runs.
     if (!line.items.isEmpty())
         SendItemsToSelf(line.items);

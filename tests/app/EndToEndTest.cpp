@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <map>
@@ -436,6 +437,67 @@ echo "first=$?"
     EXPECT_EQ(ListFolder(output.path()),
               (std::vector<QByteArray>{"0.jpg", "1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg",
                                        "caf\xe9.jpg", "extra.jpg", "x\xff.jpg"}));
+}
+
+// A second launch at any moment of the goodbye second is converted: either
+// the instance that is leaving still takes it and converts it, or it has let
+// go of the bus and the second launch runs on its own. Never "handed over"
+// to an instance that then ends without converting it.
+TEST_F(EndToEnd, ASecondLaunchDuringTheGoodbyeIsAlwaysConverted)
+{
+    const QString busRunner = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
+    if (busRunner.isEmpty())
+        GTEST_SKIP() << "dbus-run-session is not installed";
+    storeCopyTo(output.path());
+    // Offsets after the first launch's output appears: the goodbye second,
+    // closely around its end and fade, and a little on both sides, given
+    // that the second launch needs a while to start before it asks the bus.
+    QList<QByteArray> offsets{"0.00", "0.30"};
+    for (int hundredths = 60; hundredths <= 140; hundredths += 5)
+        offsets << QByteArray::number(hundredths / 100.0, 'f', 2);
+    offsets << "1.70";
+    QByteArray sweep = "for offset in " + offsets.join(' ') + "; do\n";
+    sweep += R"sh(
+"$1" "$2/first-$offset.png" > "$3/first-$offset.out" 2>&1 &
+first=$!
+i=0
+while [ ! -e "$4/first-$offset.jpg" ] && [ $i -lt 6000 ]; do sleep 0.01; i=$((i+1)); done
+sleep $offset
+"$1" "$2/second-$offset.png" > "$3/second-$offset.out" 2>&1
+echo "second-$offset=$?"
+wait $first
+echo "first-$offset=$?"
+done
+)sh";
+    for (const QByteArray& offset : offsets) {
+        picture(source / "first-" + offset + ".png");
+        picture(source / "second-" + offset + ".png");
+    }
+    ASSERT_TRUE(MakeFolder(source / "logs"));
+    ASSERT_TRUE(WriteFile(source / "sweep.sh", sweep));
+    const Outcome result =
+        run(busRunner,
+            {"--", "sh", QString::fromUtf8(source / "sweep.sh"), TESSALY_EXECUTABLE,
+             QString::fromUtf8(source.path()), QString::fromUtf8(source / "logs"),
+             QString::fromUtf8(output.path())},
+            600000);
+    ASSERT_TRUE(result.finished) << result.out.constData();
+    std::vector<QByteArray> expected;
+    for (const QByteArray& offset : offsets) {
+        SCOPED_TRACE("second launch " + offset.toStdString() + " s after the first's output");
+        EXPECT_TRUE(result.out.contains("first-" + offset + "=0\n")) << result.out.constData();
+        EXPECT_TRUE(result.out.contains("second-" + offset + "=0\n")) << result.out.constData();
+        EXPECT_TRUE(Exists(output / "second-" + offset + ".jpg"))
+            << "second launch: "
+            << ReadFile(source / "logs/second-" + offset + ".out").left(200).constData();
+        expected.push_back("first-" + offset + ".jpg");
+        expected.push_back("second-" + offset + ".jpg");
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFolder(output.path()), expected); // each converted once
+    // At once, while the first still converts or waits, the items are
+    // handed over: the second launch starts nothing of its own.
+    EXPECT_FALSE(ReadFile(source / "logs/second-0.00.out").contains("Tessaly: Loading"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // Stop and Quit between files, drops that wait, and the goodbye.
 #include "ShellFixture.h"
 
+#include "app/shell/DragHandlers.h"
 #include "app/shell/Startup.h"
 #include "platform/events/CommandEvents.h"
 #include "platform/files/Files.h"
@@ -14,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -373,6 +375,45 @@ TEST_F(BatchRun, ADropDuringTheGoodbyeSecondIsConvertedBeforeQuitting)
     EXPECT_EQ(fileMessages(), (QStringList{"File: one.png", "File: two.png"}));
     ASSERT_TRUE(WaitUntil([&] { return exits == 1; }, 10000));
     EXPECT_EQ(shown(1).count(QStringLiteral("Bye.")), 1);
+}
+
+// Items handed over just before the goodbye stopped taking work (they wait
+// in the queue when it begins) are converted, and the goodbye comes after
+// them; once "Bye." shows, a drag on the window is refused.
+TEST_F(BatchRun, WorkTakenAsTheGoodbyeBeginsPutsItOff)
+{
+    MakePicture(source / "one.png");
+    MakePicture(source / "late.png");
+    WriteSetting(kQuitWhenDoneSetting, QVariant());
+    int stops = 0, takenAgain = 0;
+    SetGoodbyeHooks(
+        [&] {
+            if (++stops == 1)
+                SendItemsToSelf({QString::fromUtf8(source / "late.png")});
+        },
+        [&] { ++takenAgain; });
+    bool dragRefusedDuringBye = false;
+    onMessage = [&](int, const QString& text) {
+        if (text != QLatin1String("Bye."))
+            return;
+        QMimeData mime;
+        mime.setData(QStringLiteral("text/uri-list"),
+                     "file://" + (source / "one.png").toPercentEncoding("/") + "\r\n");
+        DragRef drag = platform::NewDragFor(&mime, gWindow);
+        dragRefusedDuringBye = !DragItemsAreAcceptable(drag);
+        platform::DisposeDrag(drag);
+    };
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "one.png")}));
+    const bool exited = WaitUntil([&] { return exits == 1; }, 10000);
+    SetGoodbyeHooks({}, {});
+    ASSERT_TRUE(exited);
+    EXPECT_EQ(fileMessages(), (QStringList{"File: one.png", "File: late.png"}));
+    EXPECT_EQ(ListFolder(destination.path()), (std::vector<QByteArray>{"late.jpg", "one.jpg"}));
+    EXPECT_EQ(stops, 2);
+    EXPECT_GE(takenAgain, 1);
+    EXPECT_EQ(shown(1).count(QStringLiteral("Bye.")), 1);
+    EXPECT_TRUE(dragRefusedDuringBye);
+    gWindow->show();
 }
 
 } // namespace
