@@ -29,6 +29,9 @@ BatchState gBatchState = BatchState::Idle;
 std::deque<AEDescList> gWaitingDrops;
 // The goodbye timer while it is armed; a new drop cancels it.
 EventLoopTimerRef gPauseTimer = nullptr;
+std::function<void()> gStopTakingWork;
+std::function<void()> gTakeWorkAgain;
+bool gLeaving = false;
 
 constexpr EventTimerInterval kStartDelay = 0.001;
 constexpr EventTimerInterval kPauseDelay = 1.0;
@@ -195,20 +198,52 @@ BatchWork::Outcome convertShown(const FSRef& file, const FSRef& destination,
     return gWork->Convert(file, destination, std::move(after));
 }
 
-OSErr handleFolder(const FSRef& folder, const FSRef& destination)
+// Between a folder's counting and collecting walks, for the tests.
+std::function<void()> gBetweenWalksHook;
+
+// Walks the folder to collect its files into gFSRefArray. A tree that
+// gained files since it was counted is collected again into a block that
+// holds them all, a few times at most: files that keep coming after that
+// are treated as those that come once the walk is over. On return,
+// gNbrFilesToBeProcessed is the number of files collected. A walk that
+// fails part of the way has collected what it met before.
+void collectFolder(const FSRef& folder)
+{
+    constexpr int kMostCollectingWalks = 4;
+    for (int walk = 0; walk < kMostCollectingWalks; ++walk) {
+        gNbrFilesProcessed = 0;
+        platform::RunOffLoop([&] { IterateCollectFolder(folder); });
+        if (gNbrFilesProcessed <= gNbrFilesToBeProcessed)
+            break;
+        Ptr larger = NewPtr(Size(gNbrFilesProcessed) * Size(sizeof(FSRef)));
+        if (!larger)
+            break;
+        DisposePtr(reinterpret_cast<Ptr>(gFSRefArray));
+        gFSRefArray = reinterpret_cast<FSRef*>(larger);
+        gNbrFilesToBeProcessed = gNbrFilesProcessed;
+    }
+    gNbrFilesToBeProcessed = std::min(gNbrFilesProcessed, gNbrFilesToBeProcessed);
+}
+
+// Converts the folder's files. A folder that changed between its counting
+// and collecting walks converts what the collecting walk found, counted
+// from that list; one whose walk fails converts what was collected of it.
+// Either way the batch goes on with the next item.
+void handleFolder(const FSRef& folder, const FSRef& destination)
 {
     // A large tree takes a while to walk: the window goes on meanwhile.
-    OSErr status = noErr;
-    platform::RunOffLoop([&] { status = IterateCountFolder(folder); });
+    platform::RunOffLoop([&] { IterateCountFolder(folder); });
+    if (gBetweenWalksHook)
+        gBetweenWalksHook();
     if (gNbrFilesToBeProcessed <= 0)
-        return status;
+        return;
     gFSRefArray =
         reinterpret_cast<FSRef*>(NewPtr(Size(gNbrFilesToBeProcessed) * Size(sizeof(FSRef))));
     if (!gFSRefArray)
-        return status;
-    platform::RunOffLoop([&] { status = IterateCollectFolder(folder); });
-    if (gNbrFilesProcessed == gNbrFilesToBeProcessed) {
-        const SInt32 count = gNbrFilesToBeProcessed;
+        return;
+    collectFolder(folder);
+    const SInt32 count = gNbrFilesToBeProcessed;
+    if (count > 0) {
         gWork->Show([count] {
             SetControlMaximum(gProgress, progressValue(count - 1));
             SetControlMinimum(gProgress, 0);
@@ -237,10 +272,34 @@ OSErr handleFolder(const FSRef& folder, const FSRef& destination)
     }
     DisposePtr(reinterpret_cast<Ptr>(gFSRefArray));
     gFSRefArray = nullptr;
-    return status;
+}
+
+// A dropped link that leads to a folder stands for that folder, as file
+// managers show it; links met inside a walk stay items of their own.
+bool folderOfLink(const FSRef& item, FSRef* folder)
+{
+    QByteArray path;
+    return CFile::FileIsAliasedDirectory(&item) && platform::PathOfRef(item, &path) == noErr &&
+           platform::RefFromPath(path + '/', folder) == noErr;
 }
 
 } // namespace
+
+void SetGoodbyeHooks(std::function<void()> stopTaking, std::function<void()> takeAgain)
+{
+    gStopTakingWork = std::move(stopTaking);
+    gTakeWorkAgain = std::move(takeAgain);
+}
+
+bool Leaving()
+{
+    return gLeaving;
+}
+
+void SetBetweenWalksHook(std::function<void()> hook)
+{
+    gBetweenWalksHook = std::move(hook);
+}
 
 bool BatchPending()
 {
@@ -295,11 +354,14 @@ void RunBatch(const FSRef& destination)
                                               sizeof item, nullptr);
             gNbrFilesToBeProcessed = 0;
             gNbrFilesProcessed = 0;
+            // An item that is gone by now is skipped; the others still are
+            // what the user asked for.
             if (fetched != noErr)
-                break;
+                continue;
+            if (FSRef folder; folderOfLink(item, &folder))
+                item = folder;
             if (CFile::IsADirectory(item)) {
-                if (handleFolder(item, destination) != noErr)
-                    break;
+                handleFolder(item, destination);
             } else if (convertShown(item, destination) == BatchWork::Outcome::Shown) {
                 ++gNbrFilesProcessed;
             }
@@ -344,7 +406,22 @@ void ProcessTimerProc(EventLoopTimerRef, void*)
 void PauseTimerProc(EventLoopTimerRef, void*)
 {
     gPauseTimer = nullptr;
+    // No more work is taken from here on. What was handed over before is
+    // handled now: it is converted, and the goodbye comes after its batch.
+    if (gStopTakingWork)
+        gStopTakingWork();
+    platform::ProcessPostedAppleEvents();
+    if (BatchPending()) {
+        if (gTakeWorkAgain)
+            gTakeWorkAgain();
+        return;
+    }
+    gLeaving = true;
     print_message("Bye.", 1);
     TransitionWindow(gWindow, kWindowFadeTransitionEffect, kWindowHideTransitionAction, nullptr);
     ExitToShell();
+    // Only an exit handler (the tests') comes back here: the program goes on.
+    gLeaving = false;
+    if (gTakeWorkAgain)
+        gTakeWorkAgain();
 }

@@ -5,11 +5,15 @@
 //
 // A drop that arrives while a batch is armed or running waits and runs
 // after it, in arrival order: the running batch never reads a list that is
-// being replaced.
+// being replaced. One that arrives during the goodbye second puts the
+// goodbye off until after its batch; once "Bye." shows, nothing more is
+// taken.
 #pragma once
 
 #include "platform/events/AppleEvents.h"
 #include "platform/events/EventLoop.h"
+
+#include <functional>
 
 // The item list of the batch that is armed or running.
 extern AEDescList gDescList;
@@ -22,6 +26,17 @@ void PauseTimerProc(EventLoopTimerRef timer, void* userData);
 // idle state; ProcessTimerProc is the destination question, this and the
 // quit timer.
 void RunBatch(const FSRef& destination);
+
+// For the tests: runs on the loop's thread between a dropped folder's
+// counting walk and its collecting walk, where the tree may change.
+void SetBetweenWalksHook(std::function<void()> hook);
+
+// What the goodbye asks of the outside: stopTaking when it begins, so that
+// nothing is handed over to a process about to end; takeAgain when items
+// handed over just before turned up and the program stays to convert them.
+void SetGoodbyeHooks(std::function<void()> stopTaking, std::function<void()> takeAgain);
+// From the moment the goodbye takes no more work until the process ends.
+bool Leaving();
 
 // Whether a batch is armed or running, and how many drops wait behind it.
 bool BatchPending();

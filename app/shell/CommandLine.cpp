@@ -9,26 +9,23 @@
 #include "app/shell/StatusDisplay.h"
 #include "platform/events/AppleEvents.h"
 #include "platform/events/EventLoop.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QUrl>
+#include "platform/text/TextEncoding.h"
 
 #include <cstdio>
 
 namespace
 {
 
+// The path an argument names, with the bytes it was given.
 QByteArray pathOf(const QString& item)
 {
-    const QUrl url(item);
-    const QString path = url.isLocalFile() ? url.toLocalFile() : item;
-    return QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    return platform::PathOfItem(NameToBytes(item));
 }
 
+// Problems quote the arguments' own bytes, whatever their encoding.
 int bad(const QString& problem)
 {
-    std::fprintf(stderr, "tessaly: %s\n%s", problem.toLocal8Bit().constData(),
+    std::fprintf(stderr, "tessaly: %s\n%s", NameToBytes(problem).constData(),
                  UsageText().toLocal8Bit().constData());
     return 2;
 }
@@ -106,7 +103,8 @@ int RunToFolder(const CommandLine& line)
     FSRef destination;
     Boolean isFolder = false;
     const QByteArray destinationPath = pathOf(line.destination);
-    if (FSPathMakeRef(reinterpret_cast<const UInt8*>(destinationPath.constData()), &destination,
+    if (destinationPath.isEmpty() ||
+        FSPathMakeRef(reinterpret_cast<const UInt8*>(destinationPath.constData()), &destination,
                       &isFolder) != noErr ||
         !isFolder)
         return bad(QStringLiteral("%1 is not a folder").arg(line.destination));

@@ -1,6 +1,8 @@
 // Drag tracking, the highlight, and the drop that becomes an event.
 #include "app/shell/DragHandlers.h"
 
+#include "app/engine/BatchRun.h"
+
 #include "platform/events/AppleEvents.h"
 #include "platform/memory/Memory.h"
 
@@ -66,8 +68,9 @@ OSErr InstallDragHandlers(WindowRef window)
 
 Boolean DragItemsAreAcceptable(DragRef drag)
 {
+    // A window that is saying goodbye would drop what it took.
     UInt16 count = 0;
-    if (CountDragItems(drag, &count) != noErr)
+    if (Leaving() || CountDragItems(drag, &count) != noErr)
         return false;
     Boolean acceptable = false;
     for (UInt16 index = 1; index <= count && index != 0; ++index) {

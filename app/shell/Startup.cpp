@@ -12,10 +12,7 @@
 #include "platform/text/TextEncoding.h"
 #include "platform/ui/Windows.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringList>
-#include <QUrl>
 
 IconRef gAppIcon = nullptr;
 
@@ -149,12 +146,9 @@ OSErr SendItemsToSelf(const QStringList& items)
 {
     std::vector<FSSpec> specs;
     for (const QString& item : items) {
-        const QUrl url(item);
-        const QString path = url.isLocalFile() ? url.toLocalFile() : item;
         FSRef ref;
         FSSpec spec;
-        if (platform::RefFromPath(QFile::encodeName(QFileInfo(path).absoluteFilePath()), &ref) ==
-                noErr &&
+        if (platform::RefFromPath(platform::PathOfItem(NameToBytes(item)), &ref) == noErr &&
             FSGetCatalogInfo(&ref, kFSCatInfoNone, nullptr, nullptr, &spec, nullptr) == noErr)
             specs.push_back(spec);
     }
@@ -163,11 +157,12 @@ OSErr SendItemsToSelf(const QStringList& items)
 
 QStringList UrisOfItems(const QStringList& items)
 {
+    // Escaped, every byte of a name arrives whole at the running instance,
+    // which reads the URI as SendItemsToSelf does.
     QStringList uris;
     for (const QString& item : items) {
-        const QUrl url(item);
-        uris << (url.isLocalFile() ? url : QUrl::fromLocalFile(QFileInfo(item).absoluteFilePath()))
-                    .toString(QUrl::FullyEncoded);
+        const QByteArray path = platform::PathOfItem(NameToBytes(item));
+        uris << (path.isEmpty() ? item : QString::fromLatin1(platform::FileURIOfPath(path)));
     }
     return uris;
 }

@@ -1,11 +1,13 @@
 // Tessaly, the droplet: converts every picture dropped on its window or its
 // launcher icon into the chosen format. See CommandLine.h for its arguments.
+#include "app/engine/BatchRun.h"
 #include "app/engine/ConversionPool.h"
 #include "app/shell/CommandLine.h"
 #include "app/shell/Startup.h"
 #include "app/shell/StatusDisplay.h"
 #include "platform/desktop/SingleInstance.h"
 #include "platform/events/EventLoop.h"
+#include "platform/text/TextEncoding.h"
 #include "platform/ui/Windows.h"
 
 #include <QApplication>
@@ -14,9 +16,11 @@
 
 int main(int argc, char** argv)
 {
+    // Arguments are names, and names are bytes: each one is kept whole, so
+    // an item whose name is not UTF-8 is still found.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << NameFromBytes(QByteArray(argv[i]));
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.mode) {
     case CommandLine::Mode::Help:
@@ -26,7 +30,7 @@ int main(int argc, char** argv)
         std::fputs(VersionText().toLocal8Bit().constData(), stdout);
         return 0;
     case CommandLine::Mode::Bad:
-        std::fprintf(stderr, "tessaly: %s\n%s", line.problem.toLocal8Bit().constData(),
+        std::fprintf(stderr, "tessaly: %s\n%s", NameToBytes(line.problem).constData(),
                      UsageText().toLocal8Bit().constData());
         return 2;
     case CommandLine::Mode::ToFolder: {
@@ -50,6 +54,9 @@ int main(int argc, char** argv)
     platform::ServeAsPrimaryInstance(
         kApplicationID, [](const QStringList& uris) { SendItemsToSelf(uris); },
         []() { BringToFront(gWindow); });
+    // A launch during the goodbye runs on its own instead of handing its
+    // items to a process that is ending.
+    SetGoodbyeHooks(platform::StopTakingHandOvers, platform::TakeHandOversAgain);
     // Items given at launch are a drop on the icon, served once the loop runs.
     if (!line.items.isEmpty())
         SendItemsToSelf(line.items);

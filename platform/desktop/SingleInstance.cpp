@@ -3,11 +3,17 @@
 // primary instance is busy or still starting; its URIs are then queued to
 // the thread that asked to serve, in arrival order, and reach `onOpen` when
 // that thread's event loop turns.
+//
+// A process about to end stops taking hand-overs first (a gate the served
+// object checks under a lock), so no launch is told "taken" for items that
+// would never be converted.
 #include "platform/desktop/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QObject>
@@ -15,6 +21,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <mutex>
 #include <utility>
 
 namespace platform
@@ -42,7 +49,15 @@ QVariantMap PlatformData()
     return data;
 }
 
-class ApplicationObject : public QObject
+// Whether calls are taken. A call is taken, and its work queued to the
+// receiver, under the lock, so once the gate is closed every call that was
+// answered "taken" has its work waiting in the receiver's queue.
+struct Gate {
+    std::mutex lock;
+    bool open = true;
+};
+
+class ApplicationObject : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
@@ -53,11 +68,17 @@ public:
         : m_receiver(receiver), m_onOpen(std::move(onOpen)), m_onActivate(std::move(onActivate))
     {
     }
+    Gate& gate() { return m_gate; }
 
 public Q_SLOTS:
     void Open(const QStringList& uris, const QVariantMap& platformData)
     {
         Q_UNUSED(platformData);
+        std::lock_guard lock(m_gate.lock);
+        if (!m_gate.open) {
+            refuse();
+            return;
+        }
         QMetaObject::invokeMethod(
             m_receiver,
             [onOpen = m_onOpen, uris] {
@@ -70,6 +91,11 @@ public Q_SLOTS:
     void Activate(const QVariantMap& platformData)
     {
         Q_UNUSED(platformData);
+        std::lock_guard lock(m_gate.lock);
+        if (!m_gate.open) {
+            refuse();
+            return;
+        }
         QMetaObject::invokeMethod(
             m_receiver,
             [onActivate = m_onActivate] {
@@ -89,6 +115,13 @@ public Q_SLOTS:
     }
 
 private:
+    // The launch that called then runs on its own.
+    void refuse()
+    {
+        sendErrorReply(QDBusError::Failed, QStringLiteral("the instance is quitting"));
+    }
+
+    Gate m_gate;
     QObject* m_receiver; // lives on the serving thread
     std::function<void(const QStringList&)> m_onOpen;
     std::function<void()> m_onActivate;
@@ -162,6 +195,44 @@ bool ForwardToRunningInstance(const QString& appId, const QStringList& uris)
     call << PlatformData();
     const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+void StopTakingHandOvers()
+{
+    Served* served = gServed;
+    if (!served)
+        return;
+    {
+        std::lock_guard lock(served->object->gate().lock);
+        if (!served->object->gate().open)
+            return;
+        served->object->gate().open = false;
+    }
+    // Launches from now on find no instance and run on their own.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.interface())
+        bus.interface()->unregisterService(served->appId);
+    // What was taken before the gate closed is waiting in the queue.
+    QCoreApplication::sendPostedEvents(served->receiver, QEvent::MetaCall);
+}
+
+void TakeHandOversAgain()
+{
+    Served* served = gServed;
+    if (!served)
+        return;
+    {
+        std::lock_guard lock(served->object->gate().lock);
+        if (served->object->gate().open)
+            return;
+        served->object->gate().open = true;
+    }
+    // Another instance may have taken the name meanwhile; then that one
+    // serves and this one finishes its work on its own.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.interface())
+        bus.interface()->registerService(served->appId, QDBusConnectionInterface::DontQueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
 }
 
 bool ServeAsPrimaryInstance(const QString& appId,

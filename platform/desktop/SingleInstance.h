@@ -27,6 +27,16 @@ bool ServeAsPrimaryInstance(const QString& appId,
                             std::function<void(const QStringList& uris)> onOpen,
                             std::function<void()> onActivate);
 
+// For a process about to end: from this call on, Open and Activate calls
+// are answered with an error (so the launch that made one runs on its own)
+// and the bus name is given up (so later launches become instances of their
+// own). Calls taken before it reach `onOpen` and `onActivate` during the
+// call. Nothing happens where nothing is served.
+void StopTakingHandOvers();
+// Serves again after StopTakingHandOvers, for a process that found work to
+// do after all; the name is claimed again when it is free.
+void TakeHandOversAgain();
+
 // The object path an application id is served at: dots become slashes and
 // characters a path may not hold become underscores.
 QString ObjectPathForAppId(const QString& appId);

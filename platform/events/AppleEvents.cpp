@@ -333,6 +333,14 @@ OSErr AEProcessAppleEvent(const AppleEvent* event)
     return err;
 }
 
+void platform::ProcessPostedAppleEvents()
+{
+    // AESend posts to the application object; nothing else posted there
+    // minds being run early.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QCoreApplication::sendPostedEvents(app, QEvent::MetaCall);
+}
+
 OSErr AESend(const AppleEvent* event, AppleEvent* reply, AESendMode, AESendPriority, long,
              AEIdleUPP, void*)
 {

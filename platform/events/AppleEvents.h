@@ -98,3 +98,10 @@ inline AEIdleUPP NewAEIdleUPP(AEIdleUPP proc)
 OSErr AESend(const AppleEvent* event, AppleEvent* reply, AESendMode sendMode,
              AESendPriority sendPriority, long timeOutInTicks, AEIdleUPP idleProc,
              void* filterProc);
+
+namespace platform
+{
+// Hands the events sent to this process that still wait in the loop's queue
+// to their handlers now, in the order they were sent.
+void ProcessPostedAppleEvents();
+} // namespace platform

@@ -17,30 +17,6 @@ QByteArray dataOf(const AEDesc* desc)
     return QByteArray(*desc->dataHandle, qsizetype(GetHandleSize(desc->dataHandle)));
 }
 
-// The file URL of a path: "file://" and the path with every byte outside
-// the unreserved set and "/" percent-encoded.
-QByteArray urlOfPath(const QByteArray& path)
-{
-    return "file://" + path.toPercentEncoding("/");
-}
-
-// The path of a local file URL; empty when it is not one.
-QByteArray pathOfUrl(const QByteArray& url)
-{
-    QByteArray rest;
-    if (url.startsWith("file:///"))
-        rest = url.mid(7);
-    else if (url.startsWith("file://localhost/"))
-        rest = url.mid(16);
-    else
-        return {};
-    const qsizetype end = rest.indexOf('?') >= 0 ? rest.indexOf('?') : rest.indexOf('#');
-    if (end >= 0)
-        rest.truncate(end);
-    const QByteArray path = QByteArray::fromPercentEncoding(rest);
-    return path.contains('\0') ? QByteArray() : path;
-}
-
 // The item a descriptor of one of the item forms names.
 OSErr itemOf(DescType type, const QByteArray& data, FSRef* ref)
 {
@@ -63,7 +39,7 @@ OSErr itemOf(DescType type, const QByteArray& data, FSRef* ref)
         return FSResolveAliasBytes(data, ref, &changed);
     }
     case typeFileURL: {
-        const QByteArray path = pathOfUrl(data);
+        const QByteArray path = platform::PathOfFileURI(data);
         return path.isEmpty() ? errAECoercionFail : platform::RefFromPath(path, ref);
     }
     default:
@@ -98,7 +74,7 @@ OSErr formOf(const FSRef& ref, DescType toType, QByteArray* data)
         QByteArray path;
         if (OSErr err = platform::PathOfRef(ref, &path); err != noErr)
             return err;
-        *data = urlOfPath(path);
+        *data = platform::FileURIOfPath(path);
         return noErr;
     }
     default:

@@ -222,6 +222,17 @@ OSErr StatusFromErrno(int error);
 OSErr PathOfRef(const FSRef& ref, QByteArray* path);
 // A reference to the item at path, looked up as FSPathMakeRef does.
 OSErr RefFromPath(const QByteArray& path, FSRef* ref);
+// The path of a local file URI ("file:///p", "file://localhost/p" or
+// "file:/p") with its escapes decoded to the bytes they stand for; empty
+// for other text and for a path that holds a NUL.
+QByteArray PathOfFileURI(const QByteArray& uri);
+// The file URI of a path: every byte outside the unreserved set and "/" is
+// escaped, so a name that is not UTF-8 travels whole, as ASCII text.
+QByteArray FileURIOfPath(const QByteArray& path);
+// The absolute path of an item the user names: a local file URI, or a path
+// (a relative one against the current folder), byte for byte. Empty when it
+// names no local item: another URI, or a path that cannot be made whole.
+QByteArray PathOfItem(const QByteArray& item);
 // The item's Finder comment (the freedesktop user.xdg.comment attribute);
 // empty when it has none. Setting an empty comment removes it.
 OSErr CopyItemComment(const FSRef& ref, QString* comment);

@@ -6,6 +6,7 @@
 #include "platform/files/ItemAt.h"
 #include "platform/files/RefTable.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -82,6 +83,20 @@ OSErr locate(const QByteArray& path, bool followLast, int linksLeft, QByteArray*
     return noErr;
 }
 
+// Whether the text starts as a URI of a scheme ("https://...").
+bool isOtherURI(const QByteArray& text)
+{
+    const qsizetype colon = text.indexOf("://");
+    if (colon <= 0 || !std::isalpha(static_cast<unsigned char>(text[0])))
+        return false;
+    for (qsizetype i = 1; i < colon; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return true;
+}
+
 // A reference to the item path names; a trailing "/" leads through a last
 // link to the folder it names, as it does in POSIX paths.
 OSErr refForPath(const QByteArray& path, FSRef* ref, struct stat* st)
@@ -109,6 +124,48 @@ OSErr PathOfRef(const FSRef& ref, QByteArray* path) { return ResolveRef(ref, pat
 OSErr RefFromPath(const QByteArray& path, FSRef* ref)
 {
     return path.isEmpty() ? fnfErr : refForPath(path, ref, nullptr);
+}
+
+QByteArray PathOfFileURI(const QByteArray& uri)
+{
+    if (!uri.left(5).toLower().startsWith("file:"))
+        return {};
+    QByteArray rest = uri.mid(5);
+    if (rest.startsWith("//")) {
+        const qsizetype slash = rest.indexOf('/', 2);
+        if (slash < 0)
+            return {};
+        const QByteArray host = rest.mid(2, slash - 2).toLower();
+        if (!host.isEmpty() && host != "localhost")
+            return {};
+        rest = rest.mid(slash);
+    }
+    if (!rest.startsWith('/'))
+        return {};
+    for (const char end : {'?', '#'})
+        if (const qsizetype at = rest.indexOf(end); at >= 0)
+            rest.truncate(at);
+    const QByteArray path = QByteArray::fromPercentEncoding(rest);
+    return path.contains('\0') ? QByteArray() : path;
+}
+
+QByteArray FileURIOfPath(const QByteArray& path)
+{
+    return "file://" + path.toPercentEncoding("/");
+}
+
+QByteArray PathOfItem(const QByteArray& item)
+{
+    if (item.left(5).toLower().startsWith("file:"))
+        return PathOfFileURI(item);
+    if (item.isEmpty() || item.contains('\0') || isOtherURI(item))
+        return {};
+    // A trailing "/" still means what it means in the path (through a link
+    // to its folder), so it is kept.
+    const QByteArray absolute = NormalisePath(item);
+    if (absolute.isEmpty() || !item.endsWith('/') || absolute.endsWith('/'))
+        return absolute;
+    return absolute + '/';
 }
 
 } // namespace platform

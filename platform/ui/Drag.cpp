@@ -5,11 +5,9 @@
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFrame>
 #include <QMimeData>
 #include <QPointer>
-#include <QUrl>
 #include <QWidget>
 
 #include <algorithm>
@@ -113,24 +111,31 @@ DragFilter* filterOf(QWidget* window, bool make)
     return filter;
 }
 
-// The items of a drag: its URLs, or its data as one item.
-QList<QUrl> itemsOf(DragRef drag)
+constexpr char kURIListFormat[] = "text/uri-list";
+
+// The items of a drag: the URIs of its list, as the bytes they came as (an
+// escape in a file URI may stand for a byte of a name that is not UTF-8,
+// which a decoding into text would lose), or its data as one item.
+QList<QByteArray> itemsOf(DragRef drag)
 {
     if (!drag || !drag->data)
         return {};
-    QList<QUrl> urls = drag->data->urls();
-    if (urls.isEmpty() && !drag->data->formats().isEmpty())
-        urls.append(QUrl());
-    return urls;
+    QList<QByteArray> items;
+    if (drag->data->hasFormat(QLatin1String(kURIListFormat)))
+        for (const QByteArray& line : drag->data->data(QLatin1String(kURIListFormat)).split('\n'))
+            if (const QByteArray uri = line.trimmed(); !uri.isEmpty() && !uri.startsWith('#'))
+                items.append(uri);
+    if (items.isEmpty() && !drag->data->formats().isEmpty())
+        items.append(QByteArray());
+    return items;
 }
 
 // The HFS flavor record of an item; false when it has none.
-bool flavorOf(const QUrl& url, HFSFlavor* flavor)
+bool flavorOf(const QByteArray& uri, HFSFlavor* flavor)
 {
-    if (!url.isLocalFile())
-        return false;
+    const QByteArray path = platform::PathOfFileURI(uri);
     FSRef ref;
-    if (platform::RefFromPath(QFile::encodeName(url.toLocalFile()), &ref) != noErr)
+    if (path.isEmpty() || platform::RefFromPath(path, &ref) != noErr)
         return false;
     std::memset(flavor, 0, sizeof *flavor);
     return FSGetCatalogInfo(&ref, kFSCatInfoNone, nullptr, nullptr, &flavor->fileSpec, nullptr) ==
@@ -211,7 +216,7 @@ OSErr GetDragItemReferenceNumber(DragRef drag, UInt16 index, DragItemRef* item)
 
 OSErr GetFlavorFlags(DragRef drag, DragItemRef item, FlavorType type, FlavorFlags* flags)
 {
-    const QList<QUrl> items = itemsOf(drag);
+    const QList<QByteArray> items = itemsOf(drag);
     if (item < 1 || item > DragItemRef(items.size()))
         return badDragItemErr;
     HFSFlavor flavor;
@@ -227,7 +232,7 @@ OSErr GetFlavorData(DragRef drag, DragItemRef item, FlavorType type, void* dataP
 {
     if (!dataPtr || !dataSize || *dataSize < 0)
         return paramErr;
-    const QList<QUrl> items = itemsOf(drag);
+    const QList<QByteArray> items = itemsOf(drag);
     if (item < 1 || item > DragItemRef(items.size()))
         return badDragItemErr;
     HFSFlavor flavor;

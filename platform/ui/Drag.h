@@ -1,6 +1,7 @@
-// The drag manager over Qt's drag and drop. The items of a drag are the URLs
-// it carries (or, without URLs, its data as one item). An item that is a
-// file:// URL of an existing file or folder has the HFS flavor ("hfs "),
+// The drag manager over Qt's drag and drop. The items of a drag are the URIs
+// of its text/uri-list, read as bytes (or, without URIs, its data as one
+// item). An item that is a file:// URI of an existing file or folder, its
+// escapes decoded to the bytes of the path, has the HFS flavor ("hfs "),
 // whose data is the 80-byte flavor record holding the item's
 // file specification; other items have no flavor that is asked for here.
 //

@@ -15,10 +15,12 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testsupport;
@@ -57,6 +59,15 @@ protected:
         return result;
     }
     Outcome tessaly(const QStringList& arguments) { return run(TESSALY_EXECUTABLE, arguments); }
+    // Runs a shell script: arguments whose bytes are not UTF-8 only reach a
+    // program through one, since a process's arguments are given as text.
+    Outcome script(const QByteArray& name, const QByteArray& body, int timeoutMs = 120000)
+    {
+        const QByteArray path = source / name;
+        if (!WriteFile(path, body))
+            return {};
+        return run(QStringLiteral("sh"), {QString::fromUtf8(path)}, timeoutMs);
+    }
 
     void storeCopyTo(const QByteArray& folder)
     {
@@ -78,6 +89,21 @@ protected:
     TempFolder source;
     TempFolder output;
 };
+
+// A word for the shell that stands for exactly these bytes.
+QByteArray shellWord(const QByteArray& bytes)
+{
+    QByteArray word = bytes;
+    return "'" + word.replace("'", "'\\''") + "'";
+}
+
+QByteArray tessalyCommand(const QList<QByteArray>& arguments)
+{
+    QByteArray line = shellWord(TESSALY_EXECUTABLE);
+    for (const QByteArray& argument : arguments)
+        line += ' ' + shellWord(argument);
+    return line;
+}
 
 // The catalogue's two start-up lines: the count, as many dots, and the end.
 bool hasCatalogueLines(const QByteArray& out)
@@ -170,6 +196,71 @@ TEST_F(EndToEnd, ArgumentsThatCannotBeUsed)
         EXPECT_TRUE(result.err.contains(c.stderrHas)) << what << result.err.constData();
     }
     EXPECT_TRUE(ListFolder(output.path()).empty());
+}
+
+TEST_F(EndToEnd, NamesThatAreNotUtf8ReachTheirItemsAtEveryArgument)
+{
+    // A Latin-1 name and one with a byte no encoding gives; a folder too.
+    picture(source / "caf\xe9.png");
+    picture(source / "x\xff.png");
+    ASSERT_TRUE(MakeFolder(source / "d\xe9j\xe0"));
+    picture(source / "d\xe9j\xe0/inner.png");
+    const QByteArray uri = "file://" + source.path().toPercentEncoding("/");
+    const QByteArray latin1Path = source / "caf\xe9.png", strayPath = source / "x\xff.png",
+                     folderPath = source / "d\xe9j\xe0";
+    const QByteArray latin1Uri = uri + "/caf%E9.png", strayUri = uri + "/x%FF.png",
+                     folderUri = uri + "/d%E9j%E0";
+    struct Case {
+        const char* what;
+        QByteArray destination; // made first; stored as the copy-to folder for a window
+        QList<QByteArray> arguments;
+    } cases[] = {
+        {"--to, paths",
+         output / "out\xff",
+         {"--to", output / "out\xff", strayPath, latin1Path, folderPath}},
+        {"--to, uris",
+         output / "d\xe9st",
+         {"--to", "file://" + (output / "d\xe9st").toPercentEncoding("/"), strayUri, latin1Uri,
+          folderUri}},
+        {"window, paths", output / "win\xff", {strayPath, latin1Path, folderPath}},
+        {"window, uris", output / "win\xe9", {strayUri, latin1Uri, folderUri}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(MakeFolder(c.destination));
+        storeCopyTo(c.destination);
+        const Outcome result = script("launch.sh", tessalyCommand(c.arguments) + "\n");
+        ASSERT_TRUE(result.finished) << "did not end by itself";
+        EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+        EXPECT_EQ(ListFolder(c.destination),
+                  (std::vector<QByteArray>{"caf\xe9.jpg", "inner.jpg", "x\xff.jpg"}));
+    }
+    // A name that is missing is quoted with its own bytes.
+    const Outcome missing = script(
+        "missing.sh", tessalyCommand({"--to", output.path(), source / "gone\xff.png"}) + "\n");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains("gone\xff.png does not exist")) << missing.err.constData();
+}
+
+TEST_F(EndToEnd, AFolderThatCannotBeReadIsPassedOverAndTheBatchGoesOn)
+{
+    // Root reads every folder, so the program runs as an unprivileged user.
+    ASSERT_TRUE(MakeFolder(source / "locked"));
+    picture(source / "locked/hidden.png");
+    picture(source / "after.png");
+    ASSERT_TRUE(MakeFolder(output / "into"));
+    GiveToUnprivileged(output / "into");
+    ASSERT_EQ(::chmod((source / "locked").constData(), 0), 0);
+    const QByteArray log = output / "log";
+    const QByteArray command =
+        "ASAN_OPTIONS=detect_leaks=0 " +
+        tessalyCommand({"--to", output / "into", source / "locked", source / "after.png"}) + " > " +
+        shellWord(log) + " 2>&1";
+    const int status = RunUnprivileged([&] { return std::system(command.constData()) == 0; });
+    EXPECT_EQ(status, 0) << ReadFile(log).constData();
+    EXPECT_EQ(ListFolder(output / "into"), std::vector<QByteArray>{"after.jpg"});
+    EXPECT_TRUE(ReadFile(log).contains("File: after.png\n")) << ReadFile(log).constData();
+    ASSERT_EQ(::chmod((source / "locked").constData(), 0755), 0);
 }
 
 // Outputs named with a UUID because the plain name was taken.
@@ -317,24 +408,29 @@ TEST_F(EndToEnd, ASecondLaunchHandsItsItemsToTheRunningInstance)
     for (int i = 0; i < 6; ++i)
         picture(source / "first/" + QByteArray::number(i) + ".png", "png", 1600, 1200);
     picture(source / "extra.png");
+    // Names that are not UTF-8 are handed over whole, given as paths or URIs.
+    picture(source / "caf\xe9.png");
+    picture(source / "x\xff.png");
+    const QByteArray second =
+        tessalyCommand({source / "extra.png", source / "caf\xe9.png",
+                        "file://" + (source / "x\xff.png").toPercentEncoding("/")});
     // The second launch waits until the first is converting, so the first is
     // surely serving the bus by then.
-    const QByteArray script = source / "two-launches.sh";
-    static const char twoLaunches[] = R"sh(
-"$1" "$2" > "$5/first.out" 2>&1 &
+    const QByteArray twoLaunches = R"sh(
+"$1" "$2" > "$4/first.out" 2>&1 &
 first=$!
 i=0
-while [ -z "$(ls "$4")" ] && [ $i -lt 1200 ]; do sleep 0.1; i=$((i+1)); done
-"$1" "$3" > "$5/second.out" 2>&1
+while [ -z "$(ls "$3")" ] && [ $i -lt 1200 ]; do sleep 0.1; i=$((i+1)); done
+)sh" + second + R"sh( > "$4/second.out" 2>&1
 echo "second=$?"
 wait $first
 echo "first=$?"
 )sh";
-    ASSERT_TRUE(WriteFile(script, twoLaunches));
-    const Outcome result = run(
-        busRunner, {"--", "sh", QString::fromUtf8(script), TESSALY_EXECUTABLE,
-                    QString::fromUtf8(source / "first"), QString::fromUtf8(source / "extra.png"),
-                    QString::fromUtf8(output.path()), QString::fromUtf8(source.path())});
+    ASSERT_TRUE(WriteFile(source / "two-launches.sh", twoLaunches));
+    const Outcome result =
+        run(busRunner, {"--", "sh", QString::fromUtf8(source / "two-launches.sh"),
+                        TESSALY_EXECUTABLE, QString::fromUtf8(source / "first"),
+                        QString::fromUtf8(output.path()), QString::fromUtf8(source.path())});
     ASSERT_TRUE(result.finished);
     EXPECT_TRUE(result.out.contains("second=0")) << result.out.constData();
     EXPECT_TRUE(result.out.contains("first=0")) << result.out.constData();
@@ -344,7 +440,71 @@ echo "first=$?"
     EXPECT_TRUE(hasCatalogueLines(ReadFile(source / "first.out")));
     EXPECT_EQ(ListFolder(output.path()),
               (std::vector<QByteArray>{"0.jpg", "1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg",
-                                       "extra.jpg"}));
+                                       "caf\xe9.jpg", "extra.jpg", "x\xff.jpg"}));
+}
+
+// A second launch at any moment of the goodbye second is converted: either
+// the instance that is leaving still takes it and converts it, or it has let
+// go of the bus and the second launch runs on its own. Never "handed over"
+// to an instance that then ends without converting it.
+TEST_F(EndToEnd, ASecondLaunchDuringTheGoodbyeIsAlwaysConverted)
+{
+    const QString busRunner = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
+    if (busRunner.isEmpty())
+        GTEST_SKIP() << "dbus-run-session is not installed";
+    storeCopyTo(output.path());
+    // Offsets after the first launch's output appears: the goodbye second,
+    // closely around its end and fade, and a little on both sides, given
+    // that the second launch needs a while to start before it asks the bus.
+    QList<QByteArray> offsets{"0.00", "0.30"};
+    for (int hundredths = 60; hundredths <= 140; hundredths += 5)
+        offsets << QByteArray::number(hundredths / 100.0, 'f', 2);
+    offsets << "1.70";
+    QByteArray sweep = "for offset in " + offsets.join(' ') + "; do\n";
+    sweep += R"sh(
+"$1" "$2/first-$offset.png" > "$3/first-$offset.out" 2>&1 &
+first=$!
+i=0
+while [ ! -e "$4/first-$offset.jpg" ] && [ $i -lt 6000 ]; do sleep 0.01; i=$((i+1)); done
+sleep $offset
+"$1" "$2/second-$offset.png" > "$3/second-$offset.out" 2>&1
+echo "second-$offset=$?"
+wait $first
+echo "first-$offset=$?"
+done
+)sh";
+    for (const QByteArray& offset : offsets) {
+        picture(source / "first-" + offset + ".png");
+        picture(source / "second-" + offset + ".png");
+    }
+    ASSERT_TRUE(MakeFolder(source / "logs"));
+    ASSERT_TRUE(WriteFile(source / "sweep.sh", sweep));
+    const Outcome result =
+        run(busRunner,
+            {"--", "sh", QString::fromUtf8(source / "sweep.sh"), TESSALY_EXECUTABLE,
+             QString::fromUtf8(source.path()), QString::fromUtf8(source / "logs"),
+             QString::fromUtf8(output.path())},
+            600000);
+    ASSERT_TRUE(result.finished) << result.out.constData();
+    std::vector<QByteArray> expected;
+    for (const QByteArray& offset : offsets) {
+        SCOPED_TRACE("second launch " + offset.toStdString() + " s after the first's output");
+        EXPECT_TRUE(result.out.contains("first-" + offset + "=0\n")) << result.out.constData();
+        EXPECT_TRUE(result.out.contains("second-" + offset + "=0\n")) << result.out.constData();
+        EXPECT_TRUE(Exists(output / "second-" + offset + ".jpg"))
+            << "second launch: "
+            << ReadFile(source / "logs/second-" + offset + ".out").left(200).constData();
+        expected.push_back("first-" + offset + ".jpg");
+        expected.push_back("second-" + offset + ".jpg");
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFolder(output.path()), expected); // each converted once
+    // Early in the sweep, while the first still waits, items are handed
+    // over: those second launches start nothing of their own.
+    const auto handedOver = std::count_if(offsets.begin(), offsets.end(), [&](const QByteArray& o) {
+        return !ReadFile(source / "logs/second-" + o + ".out").contains("Tessaly: Loading");
+    });
+    EXPECT_GE(handedOver, 1);
 }
 
 } // namespace

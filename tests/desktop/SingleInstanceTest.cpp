@@ -53,6 +53,12 @@ public:
             std::fprintf(stderr, "%s", errors.constData());
     }
 
+    void Send(const char* line)
+    {
+        m_process.write(QByteArray(line) + '\n');
+        m_process.waitForBytesWritten(kWaitMs);
+    }
+
     // The next line of output without its newline; nothing when none came in time.
     std::optional<QString> NextLine()
     {
@@ -211,6 +217,42 @@ TEST_F(SingleInstanceTest, ATakenNameIsNotServedTwice)
     EXPECT_EQ(Forward(primary.BusAddress(), kAppId, uris),
               std::make_pair(0, QStringLiteral("forwarded")));
     EXPECT_EQ(primary.probe().NextLine(), QStringLiteral("open file:///tmp/one.png main"));
+}
+
+// An instance about to end takes no hand-over: a launch then runs on its own
+// instead of being told that items it handed over are taken.
+TEST_F(SingleInstanceTest, AnInstanceThatStoppedTakingHandOversRefusesThem)
+{
+    Primary primary(kAppId);
+    ASSERT_TRUE(primary.BusAddress()) << "the first instance did not serve";
+    const QString before = QStringLiteral("file:///tmp/before.png");
+    EXPECT_EQ(Forward(primary.BusAddress(), kAppId, {before}),
+              std::make_pair(0, QStringLiteral("forwarded")));
+    // What was taken reaches the instance by the time stopping returns.
+    primary.probe().Send("stop");
+    EXPECT_EQ(primary.probe().NextLine(), QStringLiteral("open ") + before + " main");
+    EXPECT_EQ(primary.probe().NextLine(), QStringLiteral("stopped"));
+
+    EXPECT_EQ(Forward(primary.BusAddress(), kAppId, {QStringLiteral("file:///tmp/during.png")}),
+              std::make_pair(1, QStringLiteral("not forwarded")));
+    EXPECT_EQ(Forward(primary.BusAddress(), kAppId, {}),
+              std::make_pair(1, QStringLiteral("not forwarded")));
+    // The name is free: the next launch can serve it.
+    {
+        Probe next(ProbeProgram(), {QStringLiteral("serve"), kAppId},
+                   ProbeEnvironment(primary.BusAddress()));
+        const std::optional<QString> line = next.NextLine();
+        ASSERT_TRUE(line);
+        EXPECT_TRUE(line->startsWith(u"serving ")) << qPrintable(*line);
+    }
+
+    // Staying after all, it serves again.
+    primary.probe().Send("again");
+    EXPECT_EQ(primary.probe().NextLine(), QStringLiteral("serving again"));
+    const QString after = QStringLiteral("file:///tmp/after.png");
+    EXPECT_EQ(Forward(primary.BusAddress(), kAppId, {after}),
+              std::make_pair(0, QStringLiteral("forwarded")));
+    EXPECT_EQ(primary.probe().NextLine(), QStringLiteral("open ") + after + " main");
 }
 
 TEST_F(SingleInstanceTest, NothingIsForwardedWhereNoInstanceRuns)

@@ -275,4 +275,44 @@ TEST(Paths, IgnoreLetterCaseAsNamesDoAndFollowALinkBeforeASlash)
     }
 }
 
+// What a user names an item with (a launch argument, a dropped URI) becomes
+// the path of exactly the bytes meant; escapes stand for bytes, not text.
+TEST(Paths, ItemsGivenAsPathsOrFileUrisKeepEveryByte)
+{
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    const QByteArray here(cwd);
+    struct Case {
+        QByteArray item;
+        QByteArray path; // empty: names no local item
+    };
+    const Case cases[] = {
+        {"/tmp/caf\xe9.png", "/tmp/caf\xe9.png"},
+        {"/tmp/x\xff.png", "/tmp/x\xff.png"},
+        {"file:///tmp/x%FF.png", "/tmp/x\xff.png"},
+        {"file:///tmp/caf%e9%20au%20lait.png", "/tmp/caf\xe9 au lait.png"},
+        {"file://localhost/tmp/a.png", "/tmp/a.png"},
+        {"FILE:///tmp/a.png", "/tmp/a.png"},
+        {"file:/tmp/a.png", "/tmp/a.png"},
+        {"file:///tmp/a.png?size=2#top", "/tmp/a.png"},
+        {"file:///tmp/folder/", "/tmp/folder/"},
+        {"/tmp/./folder//", "/tmp/folder/"},
+        {"x\xff.png", here + "/x\xff.png"},
+        {"at 10:30.png", here + "/at 10:30.png"},
+        {"file://elsewhere/tmp/a.png", ""},
+        {"https://example.org/a.png", ""},
+        {"file:relative.png", ""},
+        {"file:///tmp/nul%00.png", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item.toPercentEncoding("/:").constData());
+        EXPECT_EQ(platform::PathOfItem(c.item), c.path);
+    }
+    // A path's URI escapes what is not plain ASCII and comes back whole.
+    const QByteArray odd = "/tmp/caf\xe9 #1?\xff%.png";
+    EXPECT_EQ(platform::FileURIOfPath(odd), "file:///tmp/caf%E9%20%231%3F%FF%25.png");
+    EXPECT_EQ(platform::PathOfFileURI(platform::FileURIOfPath(odd)), odd);
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 // Stop and Quit between files, drops that wait, and the goodbye.
 #include "ShellFixture.h"
 
+#include "app/shell/DragHandlers.h"
 #include "app/shell/Startup.h"
 #include "platform/events/CommandEvents.h"
 #include "platform/files/Files.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -244,22 +246,83 @@ TEST_F(BatchRun, CancelledDestinationChangesNothing)
     EXPECT_EQ(exits, 0); // no goodbye either
 }
 
-TEST_F(BatchRun, AnItemThatVanishedEndsTheBatchThere)
+TEST_F(BatchRun, AnItemThatVanishedIsSkippedAndTheBatchGoesOn)
 {
     MakePicture(source / "first.png");
     MakePicture(source / "second.png");
-    // The items go as aliases; the first is gone by the time the batch
-    // fetches it: it goes while the user is asked for the destination.
+    testsupport::MakeFolder(source / "gone");
+    MakePicture(source / "gone/inner.png");
+    MakePicture(source / "third.png");
+    // The items go as aliases; two are gone by the time the batch fetches
+    // them: they go while the user is asked for the destination.
     WriteSetting(kCopyToSetting, false);
     NavSetFolderChooser([this](const NavFolderQuestion&) {
         QFile::remove(QString::fromUtf8(source / "first.png"));
+        QDir(QString::fromUtf8(source / "gone")).removeRecursively();
         return destination.path();
     });
     ASSERT_TRUE(dropAndWait(
-        {QString::fromUtf8(source / "first.png"), QString::fromUtf8(source / "second.png")}));
-    EXPECT_TRUE(fileMessages().isEmpty());
-    EXPECT_TRUE(ListFolder(destination.path()).empty());
+        {QString::fromUtf8(source / "first.png"), QString::fromUtf8(source / "second.png"),
+         QString::fromUtf8(source / "gone"), QString::fromUtf8(source / "third.png")}));
+    EXPECT_EQ(fileMessages(), (QStringList{"File: second.png", "File: third.png"}));
+    EXPECT_EQ(ListFolder(destination.path()), (std::vector<QByteArray>{"second.jpg", "third.jpg"}));
     expectIdle();
+}
+
+// A folder that changes between the walk that counts its files and the walk
+// that collects them converts what the collecting walk found, counted from
+// that list; one that cannot be walked any more is passed over; either way
+// the batch goes on with the next item.
+TEST_F(BatchRun, AFolderThatChangedBetweenItsWalksConvertsWhatTheCollectingWalkFound)
+{
+    struct Case {
+        const char* what;
+        std::vector<QByteArray> before; // in the folder when dropped
+        std::function<void(const QByteArray&)> change;
+        QStringList counts;              // the small line
+        std::vector<QByteArray> outputs; // with later.jpg
+    } cases[] = {
+        {"files added",
+         {"a.png", "b.png"},
+         [](const QByteArray& folder) {
+             MakePicture(folder + "/c.png");
+             testsupport::MakeFolder(folder + "/inner");
+             MakePicture(folder + "/inner/d.png");
+         },
+         {"(1 of 4)", "(2 of 4)", "(3 of 4)", "(4 of 4)"},
+         {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "later.jpg"}},
+        {"files removed",
+         {"a.png", "b.png", "c.png"},
+         [](const QByteArray& folder) { QFile::remove(QString::fromUtf8(folder + "/b.png")); },
+         {"(1 of 2)", "(2 of 2)"},
+         {"a.jpg", "c.jpg", "later.jpg"}},
+        {"folder removed",
+         {"a.png"},
+         [](const QByteArray& folder) { QDir(QString::fromUtf8(folder)).removeRecursively(); },
+         {},
+         {"later.jpg"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray folder = source / c.what;
+        testsupport::MakeFolder(folder);
+        for (const QByteArray& name : c.before)
+            MakePicture(folder + "/" + name);
+        MakePicture(source / "later.png");
+        const QByteArray into = destination / c.what;
+        testsupport::MakeFolder(into);
+        storeCopyTo(into);
+        messages.clear();
+        SetBetweenWalksHook([&] { c.change(folder); });
+        const bool ran =
+            dropAndWait({QString::fromUtf8(folder), QString::fromUtf8(source / "later.png")});
+        SetBetweenWalksHook({});
+        ASSERT_TRUE(ran);
+        EXPECT_EQ(shown(2), c.counts);
+        EXPECT_EQ(fileMessages().size(), c.counts.size() + 1);
+        EXPECT_EQ(ListFolder(into), c.outputs);
+        expectIdle();
+    }
 }
 
 TEST_F(BatchRun, LongNamesAreCutOnTheMessageLine)
@@ -338,6 +401,45 @@ TEST_F(BatchRun, ADropDuringTheGoodbyeSecondIsConvertedBeforeQuitting)
     EXPECT_EQ(fileMessages(), (QStringList{"File: one.png", "File: two.png"}));
     ASSERT_TRUE(WaitUntil([&] { return exits == 1; }, 10000));
     EXPECT_EQ(shown(1).count(QStringLiteral("Bye.")), 1);
+}
+
+// Items handed over just before the goodbye stopped taking work (they wait
+// in the queue when it begins) are converted, and the goodbye comes after
+// them; once "Bye." shows, a drag on the window is refused.
+TEST_F(BatchRun, WorkTakenAsTheGoodbyeBeginsPutsItOff)
+{
+    MakePicture(source / "one.png");
+    MakePicture(source / "late.png");
+    WriteSetting(kQuitWhenDoneSetting, QVariant());
+    int stops = 0, takenAgain = 0;
+    SetGoodbyeHooks(
+        [&] {
+            if (++stops == 1)
+                SendItemsToSelf({QString::fromUtf8(source / "late.png")});
+        },
+        [&] { ++takenAgain; });
+    bool dragRefusedDuringBye = false;
+    onMessage = [&](int, const QString& text) {
+        if (text != QLatin1String("Bye."))
+            return;
+        QMimeData mime;
+        mime.setData(QStringLiteral("text/uri-list"),
+                     "file://" + (source / "one.png").toPercentEncoding("/") + "\r\n");
+        DragRef drag = platform::NewDragFor(&mime, gWindow);
+        dragRefusedDuringBye = !DragItemsAreAcceptable(drag);
+        platform::DisposeDrag(drag);
+    };
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "one.png")}));
+    const bool exited = WaitUntil([&] { return exits == 1; }, 10000);
+    SetGoodbyeHooks({}, {});
+    ASSERT_TRUE(exited);
+    EXPECT_EQ(fileMessages(), (QStringList{"File: one.png", "File: late.png"}));
+    EXPECT_EQ(ListFolder(destination.path()), (std::vector<QByteArray>{"late.jpg", "one.jpg"}));
+    EXPECT_EQ(stops, 2);
+    EXPECT_GE(takenAgain, 1);
+    EXPECT_EQ(shown(1).count(QStringLiteral("Bye.")), 1);
+    EXPECT_TRUE(dragRefusedDuringBye);
+    gWindow->show();
 }
 
 } // namespace

@@ -11,6 +11,9 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <functional>
+#include <unistd.h>
+
 using namespace shelltest;
 
 namespace
@@ -174,6 +177,73 @@ TEST_F(Drag, ADropOnTheWindowConvertsAsADropOnTheIcon)
     ASSERT_TRUE(WaitUntil([&] { return HandledDrops() == before + 1 && !BatchPending(); }));
     EXPECT_EQ(fileMessages(), QStringList{"File: photo.png"});
     EXPECT_EQ(testsupport::ListFolder(destination.path()), std::vector<QByteArray>{"photo.jpg"});
+}
+
+TEST_F(Drag, UriListBytesReachNamesThatAreNotUtf8)
+{
+    // File managers escape every byte of such a name in the list they drop;
+    // the drop must find the file by exactly those bytes.
+    storeCopyTo(destination.path());
+    MakePicture(source / "caf\xe9.png");
+    MakePicture(source / "x\xff.png");
+    testsupport::MakeFolder(source / "d\xe9j\xe0");
+    MakePicture(source / "d\xe9j\xe0/inner.png");
+    const QByteArray folder = source.path().toPercentEncoding("/");
+    const QByteArray list =
+        QByteArrayList{"# dropped by a file manager", "file://" + folder + "/caf%E9.png",
+                       "file://localhost" + folder + "/x%ff.png", "file://" + folder + "/d%E9j%E0",
+                       ""}
+            .join("\r\n");
+    auto mime = std::make_unique<QMimeData>();
+    mime->setData(QStringLiteral("text/uri-list"), list);
+    const int before = HandledDrops();
+    EXPECT_TRUE(enter(mime.get()));
+    ASSERT_TRUE(drop(mime.get()));
+    ASSERT_TRUE(WaitUntil([&] { return HandledDrops() == before + 1 && !BatchPending(); }));
+    EXPECT_EQ(fileMessages().size(), 3);
+    EXPECT_EQ(testsupport::ListFolder(destination.path()),
+              (std::vector<QByteArray>{"caf\xe9.jpg", "inner.jpg", "x\xff.jpg"}));
+}
+
+TEST_F(Drag, ADroppedLinkToAFolderIsThatFolder)
+{
+    // The folder holds a picture and a link to another folder, which the
+    // walk keeps as an item of its own: the pictures behind it stay alone.
+    testsupport::MakeFolder(source / "real");
+    MakePicture(source / "real/a.png");
+    testsupport::MakeFolder(source / "elsewhere");
+    MakePicture(source / "elsewhere/not-walked.png");
+    ASSERT_EQ(::symlink("../elsewhere", (source / "real/inner link").constData()), 0);
+    ASSERT_EQ(::symlink("real", (source / "folderlink").constData()), 0);
+    ASSERT_EQ(::symlink("folderlink", (source / "link to link").constData()), 0);
+    const QByteArray uri = "file://" + (source / "folderlink").toPercentEncoding("/");
+    struct Case {
+        const char* what;
+        std::function<bool()> give;
+    } cases[] = {
+        {"launch", [&] { return dropAndWait({QString::fromUtf8(source / "folderlink")}); }},
+        {"launch, link to a link",
+         [&] { return dropAndWait({QString::fromUtf8(source / "link to link")}); }},
+        {"window",
+         [&] {
+             QMimeData mime;
+             mime.setData(QStringLiteral("text/uri-list"), uri + "\r\n");
+             const int before = HandledDrops();
+             return enter(&mime) && drop(&mime) &&
+                    WaitUntil([&] { return HandledDrops() > before && !BatchPending(); });
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray into = destination / c.what;
+        testsupport::MakeFolder(into);
+        storeCopyTo(into);
+        messages.clear();
+        ASSERT_TRUE(c.give());
+        EXPECT_EQ(fileMessages(), (QStringList{"File: a.png", "File: inner link"}));
+        EXPECT_EQ(shown(2), (QStringList{"(1 of 2)", "(2 of 2)"}));
+        EXPECT_EQ(testsupport::ListFolder(into), std::vector<QByteArray>{"a.jpg"});
+    }
 }
 
 TEST_F(Drag, SendingNothingIsRefused)

@@ -2,6 +2,7 @@
 #include "ShellFixture.h"
 
 #include "app/shell/Startup.h"
+#include "platform/text/TextEncoding.h"
 #include "platform/ui/Windows.h"
 
 #include <QApplication>
@@ -71,6 +72,38 @@ TEST_F(Startup, LaunchItemsBecomeFileUrisInTheirOrder)
                      uri}));
     // Items that name nothing are left out; nothing left is refused.
     EXPECT_EQ(SendItemsToSelf({QString::fromUtf8(source / "missing.png")}), paramErr);
+}
+
+TEST_F(Startup, LaunchItemsWhoseNamesAreNotUtf8KeepTheirBytes)
+{
+    // A Latin-1 name and a name with a byte that no encoding gives, each as
+    // a path (as main reads its arguments) and as an escaped file URI.
+    const QByteArray latin1 = "caf\xe9.png", stray = "x\xff.png";
+    MakePicture(source / latin1);
+    MakePicture(source / stray);
+    const QByteArray escapedFolder = "file://" + source.path().toPercentEncoding("/");
+    const QStringList paths{NameFromBytes(source / latin1), NameFromBytes(source / stray)};
+    const QStringList uris{QString::fromLatin1(escapedFolder + "/caf%E9.png"),
+                           QString::fromLatin1(escapedFolder + "/x%FF.png")};
+    // What a second launch hands over reaches the same bytes.
+    EXPECT_EQ(UrisOfItems(paths), uris);
+    EXPECT_EQ(UrisOfItems(uris), uris);
+
+    const struct {
+        const char* form;
+        QStringList items;
+    } launches[] = {{"paths", paths}, {"uris", uris}};
+    for (const auto& launch : launches) {
+        SCOPED_TRACE(launch.form);
+        const QByteArray into = destination / launch.form;
+        ASSERT_TRUE(testsupport::MakeFolder(into));
+        storeCopyTo(into);
+        messages.clear();
+        ASSERT_TRUE(dropAndWait(launch.items));
+        EXPECT_EQ(fileMessages().size(), 2);
+        EXPECT_EQ(testsupport::ListFolder(into),
+                  (std::vector<QByteArray>{"caf\xe9.jpg", "x\xff.jpg"}));
+    }
 }
 
 } // namespace

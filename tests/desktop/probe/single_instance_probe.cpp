@@ -5,7 +5,9 @@
 //       serves APPID; prints "serving" and the bus address, then "open URI" for every URI of
 //       each Open call (with " main" when it arrived on the main thread)
 //       and "activate" for an Activate call, after which it exits 0. It also
-//       exits 0 when its standard input closes.
+//       exits 0 when its standard input closes. An input line "stop" stops
+//       taking hand-overs and prints "stopped" once that call returned;
+//       "again" takes them again and prints "serving again".
 //       Prints "not serving" and exits 3 when the name cannot be served.
 //   single_instance_probe forward APPID [URI...]
 //       forwards the URIs; prints "forwarded" and exits 0, or prints
@@ -63,6 +65,16 @@ int main(int argc, char** argv)
         Say(QStringLiteral("serving ") + qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
         std::thread([] {
             for (std::string line; std::getline(std::cin, line);) {
+                if (line == "stop")
+                    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
+                        platform::StopTakingHandOvers();
+                        Say(QStringLiteral("stopped"));
+                    });
+                else if (line == "again")
+                    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
+                        platform::TakeHandOversAgain();
+                        Say(QStringLiteral("serving again"));
+                    });
             }
             QMetaObject::invokeMethod(QCoreApplication::instance(),
                                       [] { QCoreApplication::exit(0); });
