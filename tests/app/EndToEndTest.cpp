@@ -97,9 +97,10 @@ QByteArray shellWord(const QByteArray& bytes)
     return "'" + word.replace("'", "'\\''") + "'";
 }
 
-QByteArray tessalyCommand(const QList<QByteArray>& arguments)
+QByteArray tessalyCommand(const QList<QByteArray>& arguments,
+                          const QByteArray& program = TESSALY_EXECUTABLE)
 {
-    QByteArray line = shellWord(TESSALY_EXECUTABLE);
+    QByteArray line = shellWord(program);
     for (const QByteArray& argument : arguments)
         line += ' ' + shellWord(argument);
     return line;
@@ -251,11 +252,14 @@ TEST_F(EndToEnd, AFolderThatCannotBeReadIsPassedOverAndTheBatchGoesOn)
     ASSERT_TRUE(MakeFolder(output / "into"));
     GiveToUnprivileged(output / "into");
     ASSERT_EQ(::chmod((source / "locked").constData(), 0), 0);
+    const QByteArray program = ProgramForUnprivileged(TESSALY_EXECUTABLE);
+    ASSERT_FALSE(program.isEmpty());
     const QByteArray log = output / "log";
     const QByteArray command =
         "ASAN_OPTIONS=detect_leaks=0 " +
-        tessalyCommand({"--to", output / "into", source / "locked", source / "after.png"}) + " > " +
-        shellWord(log) + " 2>&1";
+        tessalyCommand({"--to", output / "into", source / "locked", source / "after.png"},
+                       program) +
+        " > " + shellWord(log) + " 2>&1";
     const int status = RunUnprivileged([&] { return std::system(command.constData()) == 0; });
     EXPECT_EQ(status, 0) << ReadFile(log).constData();
     EXPECT_EQ(ListFolder(output / "into"), std::vector<QByteArray>{"after.jpg"});

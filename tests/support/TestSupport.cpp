@@ -2,7 +2,9 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <map>
 #include <mutex>
 #include <sched.h>
 #include <sys/mount.h>
@@ -284,6 +287,39 @@ void ShareLeakSuppressions()
             return;
         }
     });
+}
+
+QByteArray ProgramForUnprivileged(const QByteArray& path)
+{
+    static std::map<QByteArray, QByteArray> copies;
+    static TempFolder prefix;
+    if (const auto known = copies.find(path); known != copies.end())
+        return known->second;
+    const QFileInfo program(QString::fromLocal8Bit(path));
+    const QDir share(program.dir().filePath(QStringLiteral("../share")));
+    const QByteArray copy = prefix / "bin/" + QFile::encodeName(program.fileName());
+    if (!QDir().mkpath(QString::fromLocal8Bit(prefix / "bin")) ||
+        !QFile::copy(program.filePath(), QString::fromLocal8Bit(copy)))
+        return {};
+    QDirIterator it(share.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target =
+            QString::fromLocal8Bit(prefix / "share/") + share.relativeFilePath(file);
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(file, target))
+            return {};
+    }
+    // Copies keep their modes, but the folders made on the way follow the
+    // umask: open them all up, as the temporary folder itself is.
+    ::nftw(
+        prefix.path().constData(),
+        [](const char* p, const struct stat* s, int, struct FTW*) {
+            ::chmod(p, S_ISDIR(s->st_mode) ? 0755 : (s->st_mode & 0111 ? 0755 : 0644));
+            return 0;
+        },
+        16, FTW_PHYS);
+    copies[path] = copy;
+    return copy;
 }
 
 std::string MissingProgram(const QString& program, const char* package)

@@ -56,6 +56,11 @@ void GiveToUnprivileged(const QByteArray& path);
 // started afterwards, at a copy that anybody can read. Call before starting
 // a program that drops its privileges; once is enough.
 void ShareLeakSuppressions();
+// A copy of the built program at path, with the build tree's share/ beside
+// it as an installed program has, in a folder anybody may enter: "nobody"
+// cannot run the program where a clone under /root built it. Copied once
+// per test program; empty on failure.
+QByteArray ProgramForUnprivileged(const QByteArray& path);
 
 // Empty when program is on the PATH; otherwise says which Debian package
 // brings it, for the assertion that stops a test needing it.
