@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -75,8 +76,15 @@ bool ConvertWithLibvips(const QByteArray& file, const platform::graphics::SaverE
     // JPEG the engine writes with standard tables and then re-codes with
     // optimal ones; libvips' own way to the same bytes is its whole-picture
     // option, which the floor takes instead.
-    const platform::graphics::PictureShape shape{picture.width(), picture.height(),
-                                                 picture.bands()};
+    // A JPEG source at 4:4:4 keeps its colour resolution, as the exporter
+    // decides from the loader's own account of the sampling.
+    const char* sampling = nullptr;
+    const bool fullChroma =
+        vips_image_get_typeof(picture.get_image(), "jpeg-chroma-subsample") &&
+        vips_image_get_string(picture.get_image(), "jpeg-chroma-subsample", &sampling) == 0 &&
+        sampling && std::string_view(sampling).starts_with("4:4:4");
+    const platform::graphics::PictureShape shape{picture.width(), picture.height(), picture.bands(),
+                                                 fullChroma};
     std::string options = platform::graphics::SaverOptions(saver, codecHighQuality, shape);
     if (platform::graphics::ReencodesTables(saver, codecHighQuality, shape))
         options += std::string(",") + saver.wholePictureOptions;

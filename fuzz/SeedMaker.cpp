@@ -127,6 +127,50 @@ void MakePictures()
     }
 }
 
+// Streams for the JPEG re-coder, written with the standard tables as the
+// exporter writes large pictures: the samplings, restart intervals and
+// colours its tests use and a picture of one pixel; and at its edges, a
+// stream whose tables are optimal already (taken) and a progressive one
+// (refused).
+void MakeJpegStreams()
+{
+    const auto textured = [](int width, int height, int bands) {
+        const vips::VImage noise = vips::VImage::gaussnoise(
+            width, height, vips::VImage::option()->set("sigma", 40.0)->set("seed", 7));
+        vips::VImage picture = Ramp(width, height, bands, VIPS_FORMAT_UCHAR);
+        picture = (picture + noise).cast(VIPS_FORMAT_UCHAR);
+        return picture.copy(
+            vips::VImage::option()->set("interpretation", bands == 1   ? VIPS_INTERPRETATION_B_W
+                                                          : bands == 4 ? VIPS_INTERPRETATION_CMYK
+                                                                       : VIPS_INTERPRETATION_sRGB));
+    };
+    struct Stream {
+        const char* name;
+        int width, height, bands;
+        const char* options;
+    };
+    const Stream streams[] = {
+        {"colour-420-q75.jpg", 48, 32, 3, "Q=75"},
+        {"colour-420-q50-partial.jpg", 33, 17, 3, "Q=50"},
+        {"colour-444-q75.jpg", 24, 16, 3, "Q=75,subsample_mode=off"},
+        {"colour-444-q95.jpg", 16, 16, 3, "Q=95"},
+        {"colour-restart1.jpg", 32, 32, 3, "Q=75,restart_interval=1"},
+        {"colour-restart7.jpg", 40, 24, 3, "Q=50,restart_interval=7"},
+        {"colour-one-pixel.jpg", 1, 1, 3, "Q=75"},
+        {"grey-q75.jpg", 32, 24, 1, "Q=75"},
+        {"grey-restart3.jpg", 24, 24, 1, "Q=95,restart_interval=3"},
+        {"cmyk-q75.jpg", 16, 16, 4, "Q=75"},
+        {"cmyk-restart2.jpg", 24, 16, 4, "Q=50,restart_interval=2"},
+        {"colour-optimal.jpg", 32, 16, 3, "Q=75,optimize_coding=true"},
+        {"colour-progressive.jpg", 32, 16, 3, "Q=75,interlace=true"},
+    };
+    for (const Stream& stream : streams) {
+        const std::string format = std::string(".jpg[strip,") + stream.options + "]";
+        Put("jpeg_recode", stream.name,
+            Saved(textured(stream.width, stream.height, stream.bands), format.c_str()));
+    }
+}
+
 void MakePropertyLists()
 {
     using tessaly::prefs::serializePropertyList;
@@ -197,6 +241,7 @@ int main(int argc, char** argv)
     gCorpus = QFile::encodeName(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
     try {
         MakePictures();
+        MakeJpegStreams();
     } catch (const vips::VError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

@@ -7,9 +7,9 @@
 #   scripts/fuzz.sh [SECONDS-PER-TARGET] [TARGET...]
 #
 # SECONDS-PER-TARGET defaults to 600 (CI runs 60). TARGET is picture,
-# property_list, alias or descriptors; all by default. Inputs that widen
-# the coverage collect in build/fuzz/corpus/<target>/, so later runs go on
-# from there; the seeds in fuzz/corpus/ are only read. To replay an input
+# property_list, alias, descriptors or jpeg_recode; all by default. Inputs
+# that widen the coverage collect in build/fuzz/corpus/<target>/, so later
+# runs go on from there; the seeds in fuzz/corpus/ are only read. To replay an input
 # that failed: build/fuzz/fuzz/fuzz_<target> build/fuzz/artifacts/<file>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(picture property_list alias descriptors)
+[ ${#targets[@]} -gt 0 ] || targets=(picture property_list alias descriptors jpeg_recode)
 
 bash scripts/install-deps.sh fuzz
 
@@ -35,6 +35,7 @@ summary=()
 for target in "${targets[@]}"; do
     case "$target" in
     picture) max_len=16384 ;;
+    jpeg_recode) max_len=8192 ;;
     *) max_len=4096 ;;
     esac
     work=build/fuzz/corpus/$target

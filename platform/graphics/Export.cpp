@@ -67,7 +67,8 @@ void SaveReencoded(const vips::VImage& picture, const SaverEntry& saver, const s
 void Save(const vips::VImage& picture, const SaverEntry& saver, CodecQ quality,
           vips::VTarget& target)
 {
-    const graphics::PictureShape shape{picture.width(), picture.height(), picture.bands()};
+    const graphics::PictureShape shape{picture.width(), picture.height(), picture.bands(),
+                                       graphics::FromFullChromaJpeg(picture)};
     const std::string options = graphics::SaverOptions(saver, quality, shape);
     if (graphics::ReencodesTables(saver, quality, shape)) {
         SaveReencoded(picture, saver, options, target);

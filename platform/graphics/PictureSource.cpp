@@ -91,11 +91,41 @@ const std::set<std::string>& DedicatedSuffixes()
     return suffixes;
 }
 
+// Containers whose images may be stored in another format: a Windows icon
+// or cursor holds bitmaps or PNGs (every 256-pixel icon is a PNG inside).
+// ImageMagick names the format of the image it read, not the file's, so a
+// favicon reads as "PNG"; such a file is judged by its container.
+struct Container {
+    const char* suffix;
+    unsigned char signature[4];
+};
+constexpr Container kContainers[] = {
+    {".ico", {0, 0, 1, 0}},
+    {".cur", {0, 0, 2, 0}},
+};
+
+// The suffix of the file's container when it is one of kContainers: its
+// signature and at least one image in its directory.
+const char* ContainerSuffix(int fd)
+{
+    unsigned char head[6] = {};
+    if (::pread(fd, head, sizeof head, 0) != ssize_t(sizeof head))
+        return nullptr;
+    const int images = head[4] | head[5] << 8;
+    for (const Container& container : kContainers) {
+        if (std::memcmp(head, container.signature, sizeof container.signature) == 0 && images > 0)
+            return container.suffix;
+    }
+    return nullptr;
+}
+
 // Whether ImageMagick read a format that one of libvips' own loaders reads
 // too: then that loader already refused the file, and ImageMagick would
 // only half-read what a strict loader rejected (a truncated TIFF, say).
-bool FormatHasDedicatedLoader(const vips::VImage& picture)
+bool FormatHasDedicatedLoader(const vips::VImage& picture, int fd)
 {
+    if (const char* container = ContainerSuffix(fd))
+        return DedicatedSuffixes().count(container) != 0;
     // libvips keeps the name as a reference-counted string, which
     // vips_image_get_string reads as well as a plain one.
     const char* format = nullptr;
@@ -299,7 +329,7 @@ OSErr PictureSource::Load(PixelAccess access, Pages pages, vips::VImage* picture
         if (bytes)
             vips_area_unref(VIPS_AREA(bytes)); // the options hold it now
         vips::VImage::call(loader.c_str(), options);
-        if (m_rule->fallback && FormatHasDedicatedLoader(*picture)) {
+        if (m_rule->fallback && FormatHasDedicatedLoader(*picture, m_fd)) {
             *picture = vips::VImage();
             return noCodecErr;
         }

@@ -1,6 +1,7 @@
 // The steps between loader and saver.
 #include "GraphicsCore.h"
 
+#include <string_view>
 #include <vector>
 
 namespace platform::graphics
@@ -10,6 +11,21 @@ bool NeedsTurning(const vips::VImage& picture)
 {
     const int orientation = vips_image_get_orientation(picture.get_image());
     return orientation >= 2 && orientation <= 8;
+}
+
+bool FromFullChromaJpeg(const vips::VImage& picture)
+{
+    // libvips' JPEG loader says "4:4:4" (or "4:4:4:4" for CMYK) when no
+    // component is subsampled, "4:2:0" for any subsampling.
+    const char* sampling = nullptr;
+    if (!vips_image_get_typeof(picture.get_image(), "jpeg-chroma-subsample"))
+        return false;
+    if (vips_image_get_string(picture.get_image(), "jpeg-chroma-subsample", &sampling) != 0 ||
+        !sampling) {
+        vips_error_clear();
+        return false;
+    }
+    return std::string_view(sampling).starts_with("4:4:4");
 }
 
 // libvips' savers take sRGB, grey and CMYK at 8 or 16 bits and bring those

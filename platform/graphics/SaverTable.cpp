@@ -44,6 +44,11 @@ namespace
 //   92 MiB, where ImageMagick peaks at 253 MiB (libjpeg's own optimisation
 //   peaked at 311 MiB: 229.5 MiB of coefficients on top of libvips' 33 MiB
 //   and its pipeline's strips).
+//   A JPEG source whose colour has full resolution (4:4:4) keeps it, as
+//   ImageMagick does: 1024 × 768 of thin coloured lines at 4:4:4 Q 95
+//   came out with a mean absolute error of 0.105 (PSNR 15.3 dB, 435 kB)
+//   when subsampled, 0.033 (25.2 dB, 702 kB) at 4:4:4, as ImageMagick's
+//   (0.033, 25.2 dB, 702 kB); coloured text on white 0.031 against 0.021.
 // - PNG: adaptive row filtering at zlib level 4: 1.06 times ImageMagick's
 //   size in a third of its time, and faster than libvips' default
 //   (unfiltered, level 6), which is 1.14 times the size. Level 6 with
@@ -62,6 +67,7 @@ constexpr SaverEntry kSavers[] = {
      .saver = "jpegsave_target",
      .wholePictureOptions = "optimize_coding=true",
      .wholePictureBytes = JpegCoefficientBytes,
+     .fullChromaOptions = "subsample_mode=off",
      .reencodeAbove = UInt64(32) << 20,
      .qualityOption = "Q",
      .keepsTransparency = false},
@@ -206,11 +212,11 @@ const SaverEntry* FindSaverForExtension(const char* extension)
 // Colour is YCbCr, and below Q 90 libvips subsamples its chroma 4:2:0: a
 // luma block per 8 × 8 pixels and one block of each chroma component per
 // 16 × 16, 3 bytes a pixel (240.6 MB, 229.5 MiB, for 10328 × 7760). At Q 90
-// and above chroma keeps full resolution, as grey and CMYK always do: 2
-// bytes a pixel for each component.
+// and above chroma keeps full resolution, as grey and CMYK always do, and as
+// a 4:4:4 JPEG's does at every quality: 2 bytes a pixel for each component.
 UInt64 JpegCoefficientBytes(const PictureShape& shape, int vipsQuality)
 {
-    const bool subsampled = shape.bands == 3 && vipsQuality < 90;
+    const bool subsampled = shape.bands == 3 && vipsQuality < 90 && !shape.fullChroma;
     const int most = subsampled ? 2 : 1; // the largest sampling factor
     const auto blocks = [most](long long pixels, int factor) {
         const long long inBlocks = (pixels * factor + most * 8 - 1) / (most * 8);
@@ -252,6 +258,8 @@ std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureS
     if (saver.wholePictureBytes && !ReencodesTables(saver, quality, shape) &&
         saver.wholePictureBytes(shape, VipsQuality(quality)) <= PictureMemoryBudget())
         add(saver.wholePictureOptions);
+    if (shape.fullChroma)
+        add(saver.fullChromaOptions);
     if (quality >= codecLosslessQuality && saver.losslessOption)
         add(std::string(saver.losslessOption) + "=true");
     else if (saver.qualityOption)

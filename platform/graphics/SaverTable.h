@@ -20,6 +20,9 @@ struct PictureShape {
     long long width = 0;
     long long height = 0;
     int bands = 0;
+    // The source is a JPEG whose colour has full resolution (4:4:4): a
+    // JPEG written from it keeps that (fullChromaOptions).
+    bool fullChroma = false;
 };
 
 struct SaverEntry {
@@ -38,6 +41,9 @@ struct SaverEntry {
     // PictureMemoryBudget().
     const char* wholePictureOptions = "";
     UInt64 (*wholePictureBytes)(const PictureShape& shape, int vipsQuality) = nullptr;
+    // Options that keep a source's full-resolution colour (PictureShape's
+    // fullChroma) where the saver would otherwise subsample it.
+    const char* fullChromaOptions = "";
     // Pictures whose whole-picture buffer is larger than this, or than
     // PictureMemoryBudget(), are written without wholePictureOptions into
     // memory and their JPEG entropy data re-coded afterwards with optimal
@@ -86,8 +92,9 @@ bool ReencodesTables(const SaverEntry& saver, CodecQ quality, const PictureShape
 
 // The one place a save's options are made, as libvips option text: the
 // format's own settings, those of the whole picture when it fits the
-// budget and the tables are not re-coded afterwards, the quality mapped onto the saver's scale or
-// its lossless mode, and metadata kept.
+// budget and the tables are not re-coded afterwards, those keeping a
+// 4:4:4 source's colour resolution, the quality mapped onto the saver's
+// scale or its lossless mode, and metadata kept.
 std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureShape& shape);
 
 } // namespace platform::graphics

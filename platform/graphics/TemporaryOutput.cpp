@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -22,6 +23,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -111,17 +113,23 @@ int CreateUniqueAt(int folder, const QByteArray& prefix, QByteArray* name)
 // Removes the temporary files of exporters that died before they could,
 // once per folder and process: later leftovers in the same folder can only
 // come from processes that die while this one runs, and the next run of the
-// program clears them. folder is a descriptor of the folder at path.
+// program clears them. folder is a descriptor of the folder at path. A
+// folder is known by its birth time besides its inode number, which the
+// file system gives again to a folder made after one was removed.
 void ClearLeftoversOnce(int folder, const QByteArray& path)
 {
     static std::mutex lock;
-    static std::set<std::pair<dev_t, ino_t>> cleared;
-    struct stat info;
-    if (::fstat(folder, &info) != 0)
+    static std::set<std::tuple<dev_t, ino_t, long long>> cleared;
+    struct statx info;
+    if (::statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &info) != 0)
         return;
+    const long long born = info.stx_mask & STATX_BTIME
+                               ? info.stx_btime.tv_sec * 1000000000LL + info.stx_btime.tv_nsec
+                               : 0;
     {
         std::lock_guard guard(lock);
-        if (!cleared.insert({info.st_dev, info.st_ino}).second)
+        if (!cleared.insert({makedev(info.stx_dev_major, info.stx_dev_minor), info.stx_ino, born})
+                 .second)
             return;
     }
     const int readable = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);

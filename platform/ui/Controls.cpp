@@ -27,6 +27,18 @@ QComboBox* popupOf(MenuRef menu)
     return qobject_cast<QComboBox*>(reinterpret_cast<QObject*>(menu));
 }
 
+// Controls live on the UI thread only, so one count serves them all.
+int gProgramChanges = 0;
+
+class ProgramChange
+{
+public:
+    ProgramChange() { ++gProgramChanges; }
+    ~ProgramChange() { --gProgramChanges; }
+    ProgramChange(const ProgramChange&) = delete;
+    ProgramChange& operator=(const ProgramChange&) = delete;
+};
+
 SInt16 storedLimit(const QWidget* control, const char* name, SInt16 fallback)
 {
     const QVariant value = control->property(name);
@@ -44,6 +56,11 @@ bool platform::ControlIDOf(const QWidget* widget, ControlID* id)
     id->signature = CommandIDFromText(signature.toString().toLatin1());
     id->id = SInt32(number.toInt());
     return true;
+}
+
+bool platform::ControlChangedByProgram()
+{
+    return gProgramChanges > 0;
 }
 
 OSStatus GetControlByID(WindowRef window, const ControlID* id, ControlRef* outControl)
@@ -94,6 +111,7 @@ OSErr DisableControl(ControlRef control)
 
 void SetControlValue(ControlRef control, SInt16 value)
 {
+    const ProgramChange change;
     if (auto* bar = qobject_cast<QProgressBar*>(control)) {
         bar->setValue(value);
     } else if (auto* popup = qobject_cast<QComboBox*>(control)) {
@@ -202,6 +220,7 @@ OSStatus DeleteMenuItems(MenuRef menu, MenuItemIndex firstItem, ItemCount numIte
     QComboBox* popup = popupOf(menu);
     if (!popup || firstItem < 1)
         return paramErr;
+    const ProgramChange change;
     for (ItemCount n = 0; n < numItems && firstItem - 1 < popup->count(); ++n)
         popup->removeItem(firstItem - 1);
     return noErr;
@@ -214,6 +233,7 @@ OSStatus InsertMenuItemTextWithCFString(MenuRef menu, const CFStringRef& text,
     QComboBox* popup = popupOf(menu);
     if (!popup || afterItem > popup->count())
         return paramErr;
+    const ProgramChange change;
     popup->insertItem(afterItem, text, QVariant::fromValue(quint32(commandID)));
     return noErr;
 }

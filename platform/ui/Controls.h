@@ -84,4 +84,9 @@ namespace platform
 {
 // The control ID of a widget, from its properties; false when it has none.
 bool ControlIDOf(const QWidget* widget, ControlID* id);
+
+// Whether the program itself is changing a control's value right now
+// (SetControlValue, a popup's items inserted or deleted). A control issues
+// its command when its user changes it, by any means; never for these.
+bool ControlChangedByProgram();
 } // namespace platform

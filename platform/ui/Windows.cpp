@@ -18,6 +18,8 @@
 #include <QUiLoader>
 #include <QWidget>
 
+#include <utility>
+
 struct OpaqueIBNibRef {
     QString folder;
 };
@@ -50,20 +52,65 @@ public:
     }
 };
 
+// A popup issues its command when its user picks an item, the shown one
+// included (activated), and when its item changes in any other way that is
+// not the program's own (the keys, the wheel, an assistive tool). A pick
+// that changes the item gives both signals, the change first, and issues
+// the command once.
+class PopupCommand : public QObject
+{
+public:
+    PopupCommand(QComboBox* popup, UInt32 command, EventTargetRef target)
+        : QObject(popup), m_command(command), m_target(target)
+    {
+        connect(popup, &QComboBox::currentIndexChanged, this, [this]() {
+            if (platform::ControlChangedByProgram())
+                return;
+            m_justChanged = true;
+            // A pick's activated comes in this same turn of the loop.
+            QMetaObject::invokeMethod(
+                this, [this]() { m_justChanged = false; }, Qt::QueuedConnection);
+            issue();
+        });
+        connect(popup, &QComboBox::activated, this, [this]() {
+            if (std::exchange(m_justChanged, false))
+                return;
+            issue();
+        });
+    }
+
+private:
+    void issue() { platform::SendCommand(m_command, m_target); }
+
+    const UInt32 m_command;
+    const EventTargetRef m_target;
+    bool m_justChanged = false;
+};
+
 void connectCommands(QWidget* window, QWidget* root)
 {
     const EventTargetRef target = platform::EventTargetFor(window);
     QObject::connect(window, &QObject::destroyed,
                      [window]() { platform::ForgetEventTarget(window); });
     for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
-        if (const UInt32 command = commandOf(button))
+        const UInt32 command = commandOf(button);
+        if (!command)
+            continue;
+        // A checkbox's command follows its state, however it changed: a
+        // click, the keyboard, or an assistive tool's "Toggle", which
+        // changes the state without a click.
+        if (button->isCheckable())
+            QObject::connect(button, &QAbstractButton::toggled, button, [command, target]() {
+                if (!platform::ControlChangedByProgram())
+                    platform::SendCommand(command, target);
+            });
+        else
             QObject::connect(button, &QAbstractButton::clicked, button,
                              [command, target]() { platform::SendCommand(command, target); });
     }
     for (QComboBox* popup : root->findChildren<QComboBox*>()) {
         if (const UInt32 command = commandOf(popup))
-            QObject::connect(popup, &QComboBox::activated, popup,
-                             [command, target]() { platform::SendCommand(command, target); });
+            new PopupCommand(popup, command, target);
     }
     for (QAction* action : root->findChildren<QAction*>()) {
         if (const UInt32 command = commandOf(action))

@@ -123,6 +123,15 @@ TEST(JpegRecode, LeavesWhatItCannotTakeAsItWas)
     // All ones, then more: no standard table has a code of sixteen ones.
     invalidCode.replace(scan + 14 + 4, 4, QByteArray("\xFF\x00\xFF\x00\xFF\x00\xFF\x00", 8));
 
+    // The first table (luminance DC) with its one code of 9 bits moved to
+    // 8 bits: the second 8-bit code is then all ones, which no JPEG table
+    // may hold and libjpeg refuses.
+    QByteArray allOnes = standard;
+    ASSERT_EQ(standard.mid(tables + 4, 1), QByteArray(1, '\0')); // DC table 0
+    ASSERT_EQ(standard.mid(tables + 4 + 8, 2), QByteArray("\x01\x01", 2));
+    allOnes[tables + 4 + 8] = 2;
+    allOnes[tables + 4 + 9] = 0;
+
     const struct {
         const char* what;
         QByteArray stream;
@@ -138,6 +147,7 @@ TEST(JpegRecode, LeavesWhatItCannotTakeAsItWas)
         {"a restart marker out of turn", renumbered},
         {"a table the scan uses missing", tableless},
         {"a code no table has", invalidCode},
+        {"a table with a code of all ones", allOnes},
         {"data after the end", standard + QByteArray("trailing")},
         {"headers only", standard.left(scan)},
     };

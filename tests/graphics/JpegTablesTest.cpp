@@ -74,6 +74,9 @@ TEST(JpegTables, TheCoefficientBufferIsCountedAsLibjpegKeepsIt)
         {{640, 480, 3}, 90, 1843200},
         {{640, 480, 1}, 75, 614400},
         {{640, 480, 4}, 75, 2457600},
+        // A 4:4:4 JPEG's chroma stays at full resolution at every quality.
+        {{640, 480, 3, true}, 75, 1843200},
+        {{640, 480, 1, true}, 75, 614400},
     };
     for (const Case& c : cases)
         EXPECT_EQ(JpegCoefficientBytes(c.shape, c.quality), c.bytes)
@@ -102,6 +105,7 @@ TEST(JpegTables, LargePicturesAreReencodedInsteadOfHoldingTheirCoefficients)
         {"12 megapixels, 36 MB", {4000, 3000, 3}, codecHighQuality, 0, true},
         {"6 megapixels at Q 95, chroma at full size: 36 MB", {3000, 2000, 3}, 973, 0, true},
         {"80 megapixels", {10328, 7760, 3}, codecHighQuality, 0, true},
+        {"6 megapixels from a 4:4:4 JPEG: 36 MB", {3000, 2000, 3, true}, codecHighQuality, 0, true},
         {"within a small budget", {640, 480, 3}, codecHighQuality, 921600, false},
         {"beyond a small budget", {640, 488, 3}, codecHighQuality, 921600, true},
     };

@@ -277,6 +277,33 @@ TEST_F(ProbeReuse, DescriptorsStayWithinTheBoundOverManyFiles)
     EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
+TEST_F(ProbeReuse, ATakenPictureGivesItsCostBack)
+{
+    // ImageMagick's loader holds the file and the decoded picture: about
+    // 24 MB for each of these, 96 MB for the four, beyond the 64 MiB kept
+    // at most. One at a time, probed and converted, each is the only one
+    // kept while it waits for its export, so each is read once.
+    std::vector<QByteArray> sources;
+    for (int i = 0; i < 4; ++i) {
+        TestPictureOptions options;
+        options.seed = i + 1;
+        sources.push_back(
+            Picture("p" + QByteArray::number(i) + ".bmp", "bmp", 2000, 2000, options));
+    }
+    Settle(sources.back());
+    for (size_t i = 0; i < sources.size(); ++i) {
+        SCOPED_TRACE(i);
+        const long long before = PictureHeaderReads();
+        ASSERT_EQ(IsPicture(sources[i]), noErr);
+        const QByteArray output = Claimed("out" + QByteArray::number(qulonglong(i)) + ".jpg");
+        ASSERT_EQ(Convert(sources[i], output, kJpeg), noErr) << LastCodecErrorText();
+        EXPECT_EQ(PictureHeaderReads() - before, 1);
+        PictureFacts facts;
+        ASSERT_EQ(ReadPictureFacts(output, &facts), noErr);
+        EXPECT_EQ(facts.width, 2000);
+    }
+}
+
 TEST_F(ProbeReuse, ProbesOnOneThreadFeedExportsOnOthers)
 {
     // The batch probes in walk order, a few files ahead of the workers,

@@ -157,6 +157,33 @@ TEST_F(ParallelBatch, StopAndQuitLetStartedFilesFinishWhole)
     }
 }
 
+TEST_F(ParallelBatch, NoMoreFilesRunThanWorkersWhenTheBudgetFitsThemAll)
+{
+    // With memory for all of them, the workers alone hold the files back.
+    const QByteArray folder = source / "twelve";
+    testsupport::MakeFolder(folder);
+    for (int i = 0; i < 12; ++i)
+        picture(folder + "/" + QByteArray::number(i).rightJustified(2, '0') + ".png", 600, 450);
+    SetBatchWorkers(2);
+    platform::SetPictureMemoryBudget(UInt64(4) << 30);
+    storeCopyTo(destination.path());
+
+    std::mutex lock;
+    int mostRunning = 0;
+    int starts = 0;
+    ConversionPool::SetStartObserver([&](int running, UInt64) {
+        std::lock_guard guard(lock);
+        mostRunning = std::max(mostRunning, running);
+        ++starts;
+    });
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(folder)}));
+    EXPECT_EQ(starts, 12);
+    EXPECT_GE(mostRunning, 1);
+    EXPECT_LE(mostRunning, 2);
+    EXPECT_EQ(ListFolder(destination.path()).size(), 12u);
+    expectOnlyWholeOutputs(destination.path());
+}
+
 TEST_F(ParallelBatch, TheMemoryBudgetHoldsLargePicturesBack)
 {
     const QByteArray folder = source / "large";

@@ -15,6 +15,10 @@ namespace platform::graphics
 // Whether the picture carries an EXIF orientation other than upright.
 bool NeedsTurning(const vips::VImage& picture);
 
+// Whether the picture was loaded from a JPEG whose colour has full
+// resolution (4:4:4): none of its components subsampled.
+bool FromFullChromaJpeg(const vips::VImage& picture);
+
 // libvips' savers take sRGB, grey and CMYK at 8 or 16 bits; other colour
 // spaces become 16-bit sRGB or grey.
 vips::VImage IntoSaverColour(const vips::VImage& picture);

@@ -48,6 +48,11 @@ public:
                         m_look[size_t(fill)] = std::uint16_t(length << 8 | m_symbols[index]);
                 }
             }
+            // What is left must still fit the length: a code of all ones
+            // is reserved as the prefix of longer ones (T.81 C.2), and
+            // libjpeg refuses a table that holds one.
+            if (spec.counts[length] && code >= 1 << length)
+                return false;
             m_maxCode[length] = spec.counts[length] ? code - 1 : -1;
             code <<= 1;
         }

@@ -233,6 +233,23 @@ OSErr ReadPixel(const QByteArray& path, int x, int y, std::vector<double>* value
     }
 }
 
+OSErr MeanAbsoluteDifference(const QByteArray& a, const QByteArray& b, double* difference)
+{
+    if (!graphics::EnsureVips() || !difference)
+        return paramErr;
+    try {
+        const VImage first = LoadWhole(a, false), second = LoadWhole(b, false);
+        if (first.width() != second.width() || first.height() != second.height() ||
+            first.bands() != second.bands())
+            return paramErr;
+        *difference = (first.cast(VIPS_FORMAT_FLOAT) - second.cast(VIPS_FORMAT_FLOAT)).abs().avg();
+        return noErr;
+    } catch (const vips::VError&) {
+        graphics::TakeVipsError();
+        return codecBadDataErr;
+    }
+}
+
 } // namespace platform::testing
 
 namespace platform::testing

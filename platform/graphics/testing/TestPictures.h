@@ -65,6 +65,11 @@ OSErr ReadPictureFacts(const QByteArray& path, PictureFacts* facts);
 // The band values of one pixel of the first frame.
 OSErr ReadPixel(const QByteArray& path, int x, int y, std::vector<double>* values);
 
+// The mean absolute difference of two pictures' samples, every band of
+// every pixel, both decoded whole and failing on any error; paramErr when
+// their sizes or bands differ.
+OSErr MeanAbsoluteDifference(const QByteArray& a, const QByteArray& b, double* difference);
+
 // The text of this thread's last libvips failure in the graphics module.
 std::string LastCodecErrorText();
 
