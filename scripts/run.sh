@@ -28,8 +28,6 @@ build/release/bin/tessaly_store_settings "$out"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: Tessaly runs on the offscreen platform."
     export QT_QPA_PLATFORM=offscreen
-    # The offscreen platform cannot fade a window and says so at every step.
-    export QT_LOGGING_RULES="${QT_LOGGING_RULES:-default.warning=false}"
 fi
 
 # A session bus of its own: a Tessaly already running in the user's session

@@ -116,14 +116,16 @@ TEST_F(DebianPackage, HoldsTheInstalledLayoutAndDependsOnTheLinkedLibraries)
     for (const QString& path : paths)
         EXPECT_TRUE(path.startsWith(u"./usr/")) << qPrintable(path) << " lies outside the prefix";
 
-    const ToolRun fields =
-        RunTool(QStringLiteral("dpkg-deb"),
-                {QStringLiteral("-f"), package(), QStringLiteral("Package"),
-                 QStringLiteral("Version"), QStringLiteral("Depends"), QStringLiteral("Section")});
+    const ToolRun fields = RunTool(QStringLiteral("dpkg-deb"),
+                                   {QStringLiteral("-f"), package(), QStringLiteral("Package"),
+                                    QStringLiteral("Version"), QStringLiteral("Depends"),
+                                    QStringLiteral("Recommends"), QStringLiteral("Section")});
     ASSERT_EQ(fields.exitCode, 0) << qPrintable(fields.output);
     for (const QString& field :
          {QStringLiteral("Package: tessaly\n"), QStringLiteral("Section: graphics\n"),
-          QStringLiteral("Version: " TESSALY_VERSION "\n")})
+          QStringLiteral("Version: " TESSALY_VERSION "\n"),
+          // A Wayland session gets a native client only with Qt's Wayland platform.
+          QStringLiteral("Recommends: dbus-user-session | dbus-x11, qt6-wayland\n")})
         EXPECT_TRUE(fields.output.contains(field)) << qPrintable(fields.output);
     // Computed by dpkg-shlibdeps from the programs, with versions.
     for (const char* library : {"libvips42 (", "libqt6core6 (", "libc6 ("})
