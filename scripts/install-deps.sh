@@ -6,8 +6,9 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config
     # UiTools' CMake package asks for Qt's OpenGL module.
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev
-    # Qt's Wayland platform, for Wayland sessions.
-    qt6-wayland
+    # Qt's Wayland platform, for Wayland sessions, and a headless Wayland
+    # compositor for the tests that run the programs as its clients.
+    qt6-wayland weston
     libvips-dev zlib1g-dev
     # libvips reads BMP, Targa, ICO, PCX, PSD and XPM through ImageMagick's library.
     libmagickcore-6.q16-6

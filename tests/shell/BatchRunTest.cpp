@@ -214,16 +214,18 @@ TEST_F(BatchRun, TheGoodbyeWhereWindowsCannotFadeHidesTheWindowSilently)
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
     MakePicture(source / "photo.png");
     WriteSetting(kQuitWhenDoneSetting, QVariant());
+    ASSERT_TRUE(dropAndWait({QString::fromUtf8(source / "photo.png")}));
+    // From the batch's end to the process's: the goodbye.
     gWarnings.clear();
     const QtMessageHandler previous =
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type != QtDebugMsg && type != QtInfoMsg)
+            // The fade would warn at each of its steps that opacity cannot be set.
+            if (type != QtDebugMsg && type != QtInfoMsg && text.contains(u"opacity"))
                 gWarnings.append(text);
         });
-    const bool dropped = dropAndWait({QString::fromUtf8(source / "photo.png")});
     const bool ended = WaitUntil([&] { return exits == 1; }, 10000);
     qInstallMessageHandler(previous);
-    ASSERT_TRUE(dropped && ended);
+    ASSERT_TRUE(ended);
     EXPECT_EQ(shown(1).last(), QStringLiteral("Bye."));
     EXPECT_FALSE(gWindow->isVisible());
     EXPECT_TRUE(gWarnings.isEmpty()) << qPrintable(gWarnings.join(u'\n'));
