@@ -7,6 +7,13 @@
 namespace
 {
 
+struct Case {
+    const char* why;
+    QString first;
+    QString second;
+    int expected;
+};
+
 int Compare(const QString& a, const QString& b)
 {
     return int(CompareLikeTheFinder(&a, &b, nullptr));
@@ -14,12 +21,6 @@ int Compare(const QString& a, const QString& b)
 
 TEST(FinderOrder, ComparesAsTheFinderDoes)
 {
-    struct Case {
-        const char* why;
-        QString first;
-        QString second;
-        int expected;
-    };
     const Case cases[] = {
         {"only case differs", "Holiday Photo", "holiday photo", 0},
         {"9 before 10", "Photo 9.jpg", "Photo 10.jpg", -1},
@@ -54,12 +55,6 @@ TEST(FinderOrder, RunsOfDigitsOfAnyLengthCompareByValue)
     // longer runs must still compare by their value.
     const auto run = [](qsizetype count, char16_t digit) { return QString(count, QChar(digit)); };
     const char16_t arabicNine = u'\u0669', arabicOne = u'\u0661', arabicZero = u'\u0660';
-    struct Case {
-        const char* why;
-        QString first;
-        QString second;
-        int expected;
-    };
     const Case cases[] = {
         {"255 nines before a 1 and 255 zeros", "n" + run(255, u'9'), "n1" + run(255, u'0'), -1},
         {"a 1 and 255 zeros after 255 nines", "n1" + run(255, u'0'), "n" + run(255, u'9'), 1},

@@ -311,10 +311,7 @@ TEST_F(BatchRun, AFolderThatChangedBetweenItsWalksConvertsWhatTheCollectingWalkF
         for (const QByteArray& name : c.before)
             MakePicture(folder + "/" + name);
         MakePicture(source / "later.png");
-        const QByteArray into = destination / c.what;
-        testsupport::MakeFolder(into);
-        storeCopyTo(into);
-        messages.clear();
+        const QByteArray into = freshCopyTo(c.what);
         SetBetweenWalksHook([&] { c.change(folder); });
         const bool ran =
             dropAndWait({QString::fromUtf8(folder), QString::fromUtf8(source / "later.png")});

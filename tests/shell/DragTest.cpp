@@ -235,10 +235,7 @@ TEST_F(Drag, ADroppedLinkToAFolderIsThatFolder)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const QByteArray into = destination / c.what;
-        testsupport::MakeFolder(into);
-        storeCopyTo(into);
-        messages.clear();
+        const QByteArray into = freshCopyTo(c.what);
         ASSERT_TRUE(c.give());
         EXPECT_EQ(fileMessages(), (QStringList{"File: a.png", "File: inner link"}));
         EXPECT_EQ(shown(2), (QStringList{"(1 of 2)", "(2 of 2)"}));

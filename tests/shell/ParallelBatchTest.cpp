@@ -93,11 +93,8 @@ TEST_F(ParallelBatch, ManyWorkersShowTheLinesAndTheBarOfOneWorker)
     } runs[2];
     const int workers[2] = {1, 4};
     for (int r = 0; r < 2; ++r) {
-        const QByteArray into = destination / QByteArray::number(workers[r]);
-        testsupport::MakeFolder(into);
-        storeCopyTo(into);
+        const QByteArray into = freshCopyTo(QByteArray::number(workers[r]));
         SetBatchWorkers(workers[r]);
-        messages.clear();
         progressValues.clear();
         ASSERT_TRUE(dropAndWait(drop));
         runs[r] = {messages, progressValues, ListFolder(into)};
@@ -129,10 +126,7 @@ TEST_F(ParallelBatch, StopAndQuitLetStartedFilesFinishWhole)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const QByteArray into = destination / c.what;
-        testsupport::MakeFolder(into);
-        storeCopyTo(into);
-        messages.clear();
+        const QByteArray into = freshCopyTo(c.what);
         // Pressed while the second file's line shows: other files are
         // converting then.
         onMessage = [&](int line, const QString& text) {

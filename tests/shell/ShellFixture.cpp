@@ -110,6 +110,15 @@ void ShellTest::storeCopyTo(const QByteArray& folderPath, bool on)
     WriteSetting(kCopyToSetting, on);
 }
 
+QByteArray ShellTest::freshCopyTo(const QByteArray& name)
+{
+    const QByteArray folder = destination / name;
+    testsupport::MakeFolder(folder);
+    storeCopyTo(folder);
+    messages.clear();
+    return folder;
+}
+
 bool ShellTest::dropAndWait(const QStringList& paths)
 {
     const int before = HandledDrops();

@@ -39,6 +39,10 @@ protected:
 
     // Stores the copy-to folder (an alias record) and turns the setting on.
     void storeCopyTo(const QByteArray& folderPath, bool on = true);
+    // A new folder of that name in the destination, stored as the copy-to
+    // folder, and the messages so far forgotten: a case of a table that runs
+    // a batch of its own. Gives the folder's path.
+    QByteArray freshCopyTo(const QByteArray& name);
     // Drops the items on the launcher icon and waits until every batch ran.
     bool dropAndWait(const QStringList& paths);
     // The texts shown on a line, in order.
