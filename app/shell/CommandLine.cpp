@@ -9,9 +9,11 @@
 #include "app/shell/StatusDisplay.h"
 #include "platform/events/AppleEvents.h"
 #include "platform/events/EventLoop.h"
+#include "platform/prefs/Preferences.h"
 #include "platform/text/TextEncoding.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace
 {
@@ -39,62 +41,118 @@ QString UsageText()
                           "       tessaly --help | --version\n");
 }
 
+QString HelpText()
+{
+    const QString settings = PreferencesFilePath(kCFPreferencesCurrentApplication);
+    return UsageText() + QStringLiteral(R"(
+Converts every picture among the items, and every picture at any depth in the
+folders among them, into one folder, in the output format set in the window's
+preferences. Items are paths or file:// URLs. Without --to the window opens
+and the items are a drop on it.
+
+Options may come in any order, before, between or after the items:
+  --to DESTINATION   convert without a window into the folder DESTINATION,
+                     writing the window's messages on standard output, one a
+                     line; also --to=DESTINATION
+  -j N, --jobs N     convert N files at once, from 1 to 256 (also -jN and
+                     --jobs=N); -j 1 converts one file after another
+  --                 end the options: every argument after it is an item, also
+                     one whose name starts with a dash
+  -h, --help         print this help and exit
+  --version          print the version and exit
+
+Environment:
+  TESSALY_JOBS=N     how many files a batch converts at once when -j is not
+                     given, also in the window; by default as many as the
+                     machine has cores, within a quarter of its memory
+
+The settings (output format, quit when done, copy-to folder) are kept in
+  %1
+($XDG_CONFIG_HOME/com.quorvane.Tessaly.plist, by default under ~/.config).
+)")
+                             .arg(settings);
+}
+
 QString VersionText()
 {
     return QStringLiteral("tessaly " TESSALY_VERSION "\n");
 }
 
+namespace
+{
+
+const QString kNeedsDestinationAndItem =
+    QStringLiteral("--to needs a destination folder and at least one item");
+
+// Options that take a value, given as "--to D", "--to=D" or (for -j) "-jN".
+enum class Valued { None, Destination, Workers };
+
+} // namespace
+
 CommandLine ParseCommandLine(const QStringList& arguments)
 {
     CommandLine line;
-    if (arguments.size() == 1 && (arguments[0] == u"--help" || arguments[0] == u"-h")) {
-        line.mode = CommandLine::Mode::Help;
+    const auto fail = [&line](const QString& problem) {
+        line.mode = CommandLine::Mode::Bad;
+        line.problem = problem;
         return line;
-    }
-    if (arguments.size() == 1 && arguments[0] == u"--version") {
-        line.mode = CommandLine::Mode::Version;
-        return line;
-    }
-    qsizetype first = 0;
-    if (!arguments.isEmpty() && arguments[0] == u"--to") {
-        line.mode = CommandLine::Mode::ToFolder;
-        if (arguments.size() < 3) {
-            line.mode = CommandLine::Mode::Bad;
-            line.problem = QStringLiteral("--to needs a destination folder and at least one item");
-            return line;
-        }
-        line.destination = arguments[1];
-        first = 2;
-    }
+    };
     bool optionsEnded = false;
-    for (qsizetype i = first; i < arguments.size(); ++i) {
+    bool destinationGiven = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& word = arguments[i];
-        if (!optionsEnded && word == u"--") {
+        // "-" alone is a name, as it is to most tools.
+        if (optionsEnded || !word.startsWith(u'-') || word == u"-") {
+            line.items << word;
+            continue;
+        }
+        if (word == u"--") {
             optionsEnded = true;
             continue;
         }
-        if (!optionsEnded && word.startsWith(u"-j")) {
-            const QString count = word == u"-j" ? arguments.value(++i) : word.mid(2);
-            line.workers = ParseWorkerCount(count);
-            if (line.workers == 0) {
-                line.mode = CommandLine::Mode::Bad;
-                line.problem = QStringLiteral("-j needs a number of files from 1 to 256");
-                return line;
-            }
-            continue;
-        }
-        // A name that starts with "--" can be given after "--".
-        if (!optionsEnded && word.startsWith(u"--")) {
-            line.mode = CommandLine::Mode::Bad;
-            line.problem = QStringLiteral("unknown option %1").arg(word);
+        const qsizetype equals = word.startsWith(u"--") ? word.indexOf(u'=') : -1;
+        const QString name = equals < 0 ? word : word.left(equals);
+        std::optional<QString> value;
+        if (equals >= 0)
+            value = word.mid(equals + 1);
+        Valued valued = Valued::None;
+        if (name == u"--help" || name == u"-h" || name == u"--version") {
+            if (value)
+                return fail(QStringLiteral("%1 takes no value").arg(name));
+            line.mode = name == u"--version" ? CommandLine::Mode::Version : CommandLine::Mode::Help;
             return line;
         }
-        line.items << word;
+        if (name == u"--to") {
+            valued = Valued::Destination;
+        } else if (name == u"--jobs" || name == u"-j") {
+            valued = Valued::Workers;
+        } else if (name.startsWith(u"-j")) {
+            valued = Valued::Workers;
+            value = name.mid(2);
+        } else {
+            return fail(QStringLiteral("unknown option %1").arg(name));
+        }
+        // The value is the next word, whatever it looks like.
+        if (!value && i + 1 < arguments.size())
+            value = arguments[++i];
+        const QString spelled = name.startsWith(u"-j") ? QStringLiteral("-j") : name;
+        if (valued == Valued::Workers) {
+            line.workers = ParseWorkerCount(value.value_or(QString()));
+            if (line.workers == 0)
+                return fail(
+                    QStringLiteral("%1 needs a number of files from 1 to 256").arg(spelled));
+        } else {
+            if (destinationGiven)
+                return fail(QStringLiteral("--to is given twice"));
+            if (!value || value->isEmpty())
+                return fail(kNeedsDestinationAndItem);
+            destinationGiven = true;
+            line.mode = CommandLine::Mode::ToFolder;
+            line.destination = *value;
+        }
     }
-    if (line.mode == CommandLine::Mode::ToFolder && line.items.isEmpty()) {
-        line.mode = CommandLine::Mode::Bad;
-        line.problem = QStringLiteral("--to needs a destination folder and at least one item");
-    }
+    if (line.mode == CommandLine::Mode::ToFolder && line.items.isEmpty())
+        return fail(kNeedsDestinationAndItem);
     return line;
 }
 

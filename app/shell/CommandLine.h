@@ -4,8 +4,11 @@
 //   tessaly --to DESTINATION [-j N] ITEM...  no window: converts into DESTINATION
 //   tessaly --help | --version
 //
-// -j N converts N files at once (TESSALY_JOBS=N does too; by default one
-// per core); -j 1 converts one file after another.
+// Options come in any order among the items, until "--", after which every
+// word is an item. --to D is also --to=D; -j N is also -jN, --jobs N and
+// --jobs=N. -j N converts N files at once (TESSALY_JOBS=N does too; by
+// default one per core); -j 1 converts one file after another. --help and
+// --version end the reading where they stand.
 #pragma once
 
 #include <QStringList>
@@ -19,7 +22,10 @@ struct CommandLine {
 };
 
 CommandLine ParseCommandLine(const QStringList& arguments); // without the program name
-QString UsageText();
+QString UsageText(); // the usage lines, also shown after a usage error
+// The usage lines, what each option does, TESSALY_JOBS, and the settings
+// file as the environment places it.
+QString HelpText();
 QString VersionText();
 
 // Converts the items into the destination through the batch, writing its

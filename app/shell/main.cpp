@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.mode) {
     case CommandLine::Mode::Help:
-        std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+        std::fputs(HelpText().toLocal8Bit().constData(), stdout);
         return 0;
     case CommandLine::Mode::Version:
         std::fputs(VersionText().toLocal8Bit().constData(), stdout);

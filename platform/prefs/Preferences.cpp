@@ -225,6 +225,14 @@ void CFPreferencesSetAppValue(const QString& key, const QVariant& value,
     s.user[location->userPath].pending.insert(key, *stored);
 }
 
+QString PreferencesFilePath(const QString& applicationID)
+{
+    Store& s = store();
+    QMutexLocker locker(&s.mutex);
+    const auto location = locate(s, applicationID);
+    return location ? location->userPath : QString();
+}
+
 bool CFPreferencesAppSynchronize(const QString& applicationID)
 {
     Store& s = store();

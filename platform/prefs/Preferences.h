@@ -49,5 +49,8 @@ QVariant CFPreferencesCopyAppValue(const QString& key, const QString& applicatio
 // Stores value for the current user; an invalid QVariant removes the key.
 void CFPreferencesSetAppValue(const QString& key, const QVariant& value,
                               const QString& applicationID);
+// The user's file of the domain, where Set values are written; empty for a
+// domain that cannot name a file.
+QString PreferencesFilePath(const QString& applicationID);
 // Writes pending changes and reloads; false when the file could not be written.
 bool CFPreferencesAppSynchronize(const QString& applicationID);

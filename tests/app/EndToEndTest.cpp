@@ -177,6 +177,8 @@ TEST_F(EndToEnd, ArgumentsThatCannotBeUsed)
         const char* stderrHas;
     } cases[] = {
         {{"--help"}, 0, "Usage: tessaly", ""},
+        {{"-h"}, 0, "/com.quorvane.Tessaly.plist\n", ""},
+        {{"-j", "2", "--help"}, 0, "TESSALY_JOBS", ""},
         {{"--version"}, 0, "tessaly 0.", ""},
         {{"--to"}, 2, "", "Usage: tessaly"},
         {{"--to", folder}, 2, "", "Usage: tessaly"},
@@ -184,6 +186,9 @@ TEST_F(EndToEnd, ArgumentsThatCannotBeUsed)
         {{"--to", folder + "/missing", file}, 2, "", "Usage: tessaly"},
         {{"--to", folder, folder + "/missing.png"}, 2, "", "does not exist"},
         {{"--frobnicate"}, 2, "", "unknown option --frobnicate"},
+        {{file, "-x"}, 2, "", "unknown option -x\nUsage: tessaly"},
+        {{"--to=" + folder, file, "--to", folder}, 2, "", "--to is given twice"},
+        {{"--jobs=0", "--to", folder, file}, 2, "", "--jobs needs a number"},
         {{"--to", folder, "-j", "0", file}, 2, "", "-j needs a number"},
         {{"--to", folder, "-j", "many", file}, 2, "", "-j needs a number"},
         {{"--to", folder, file, "-j"}, 2, "", "-j needs a number"},
@@ -197,6 +202,25 @@ TEST_F(EndToEnd, ArgumentsThatCannotBeUsed)
         EXPECT_TRUE(result.err.contains(c.stderrHas)) << what << result.err.constData();
     }
     EXPECT_TRUE(ListFolder(output.path()).empty());
+}
+
+TEST_F(EndToEnd, OptionsComeInAnyOrderAndAfterTheirEndAnItemMayLookLikeOne)
+{
+    picture(source / "-j.png");
+    picture(source / "b.png");
+    ASSERT_TRUE(MakeFolder(output / "a"));
+    ASSERT_TRUE(MakeFolder(output / "b"));
+    // Relative names, so that one starts with "-".
+    const Outcome result = script(
+        "order.sh",
+        "cd " + shellWord(source.path()) + " && " +
+            tessalyCommand({"-j", "2", "--to", output / "a", "b.png", "--", "-j.png"}) + " && " +
+            tessalyCommand({"b.png", "--jobs=1", "--to=" + output / "b", "--", "-j.png"}) + "\n");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+    for (const char* into : {"a", "b"})
+        EXPECT_EQ(ListFolder(output / into), (std::vector<QByteArray>{"-j.jpg", "b.jpg"})) << into;
+    EXPECT_EQ(result.out.count("File: -j.png\n"), 2) << result.out.constData();
 }
 
 TEST_F(EndToEnd, NamesThatAreNotUtf8ReachTheirItemsAtEveryArgument)
