@@ -103,18 +103,25 @@ TEST_F(BashCompletion, OffersTheOptionsWhereTheProgramTakesThem)
         QStringList words;
         QStringList expected;
     } cases[] = {
-        // The first word may be any option; --to only there, --help and
-        // --version only alone.
-        {{"tessaly", "-"}, {"--help", "--to", "--version", "-j"}},
-        {{"tessaly", "--"}, {"--help", "--to", "--version"}},
+        // Every option may come anywhere before "--"; --to only once, and
+        // --help and --version, which take no other, only as the first word.
+        {{"tessaly", "-"}, {"--help", "--jobs", "--to", "--version", "-j"}},
+        {{"tessaly", "--"}, {"--help", "--jobs", "--to", "--version"}},
         {{"tessaly", "--v"}, {"--version"}},
-        {{"tessaly", "photo.png", "-"}, {"--", "-j"}},
-        {{"tessaly", "--to", "holiday", "-"}, {"--", "-j"}},
-        // A count follows -j, and nothing follows --help or --version.
+        {{"tessaly", "photo.png", "-"}, {"--", "--jobs", "--to", "-j"}},
+        {{"tessaly", "-j", "2", "--t"}, {"--to"}},
+        {{"tessaly", "--to", "holiday", "-"}, {"--", "--jobs", "-j"}},
+        {{"tessaly", "--to=holiday", "photo.png", "-"}, {"--", "--jobs", "-j"}},
+        // An option's value is never taken for the end of the options.
+        {{"tessaly", "--to", "--", "-"}, {"--", "--jobs", "-j"}},
+        // A count follows -j and --jobs, and nothing follows --help or --version.
         {{"tessaly", "-j", ""}, {"none"}},
+        {{"tessaly", "--jobs", ""}, {"none"}},
+        {{"tessaly", "--jobs="}, {"none"}},
         {{"tessaly", "--to", "holiday", "-j", ""}, {"none"}},
         {{"tessaly", "--help", ""}, {"none"}},
         {{"tessaly", "--version", ""}, {"none"}},
+        {{"tessaly", "photo.png", "--help", ""}, {"none"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(complete(c.words), c.expected.join(u'\n')) << qPrintable(c.words.join(u' '));
@@ -129,6 +136,9 @@ TEST_F(BashCompletion, OffersFoldersAfterToAndFilesAndFoldersAsItems)
     } cases[] = {
         {{"tessaly", "--to", ""}, {"My Pictures", "holiday"}},
         {{"tessaly", "--to", "M"}, {"My Pictures"}},
+        {{"tessaly", "photo.png", "-j", "2", "--to", "M"}, {"My Pictures"}},
+        {{"tessaly", "--to=h"}, {"holiday"}},
+        {{"tessaly", "--jobs", "2", "--to="}, {"My Pictures", "holiday"}},
         {{"tessaly", "--to", "n"}, {"none"}},
         {{"tessaly", ""}, everything},
         {{"tessaly", "--to", "holiday", ""}, everything},
@@ -137,6 +147,7 @@ TEST_F(BashCompletion, OffersFoldersAfterToAndFilesAndFoldersAsItems)
         // After "--" every word is an item, also one that looks like an option.
         {{"tessaly", "--", "-"}, {"-x.png"}},
         {{"tessaly", "--to", "holiday", "--", "-x"}, {"-x.png"}},
+        {{"tessaly", "--", "--to", ""}, everything},
     };
     for (const auto& c : cases)
         EXPECT_EQ(complete(c.words), c.expected.join(u'\n')) << qPrintable(c.words.join(u' '));
