@@ -84,9 +84,6 @@ namespace
 const QString kNeedsDestinationAndItem =
     QStringLiteral("--to needs a destination folder and at least one item");
 
-// Options that take a value, given as "--to D", "--to=D" or (for -j) "-jN".
-enum class Valued { None, Destination, Workers };
-
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments)
@@ -115,28 +112,24 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         std::optional<QString> value;
         if (equals >= 0)
             value = word.mid(equals + 1);
-        Valued valued = Valued::None;
         if (name == u"--help" || name == u"-h" || name == u"--version") {
             if (value)
                 return fail(QStringLiteral("%1 takes no value").arg(name));
             line.mode = name == u"--version" ? CommandLine::Mode::Version : CommandLine::Mode::Help;
             return line;
         }
-        if (name == u"--to") {
-            valued = Valued::Destination;
-        } else if (name == u"--jobs" || name == u"-j") {
-            valued = Valued::Workers;
-        } else if (name.startsWith(u"-j")) {
-            valued = Valued::Workers;
-            value = name.mid(2);
-        } else {
+        // The options with a value: "--to D", "--to=D", "-j N", "-jN",
+        // "--jobs N" and "--jobs=N".
+        const bool count = name == u"--jobs" || name.startsWith(u"-j");
+        if (!count && name != u"--to")
             return fail(QStringLiteral("unknown option %1").arg(name));
-        }
+        if (name.startsWith(u"-j") && name != u"-j")
+            value = name.mid(2);
         // The value is the next word, whatever it looks like.
         if (!value && i + 1 < arguments.size())
             value = arguments[++i];
         const QString spelled = name.startsWith(u"-j") ? QStringLiteral("-j") : name;
-        if (valued == Valued::Workers) {
+        if (count) {
             line.workers = ParseWorkerCount(value.value_or(QString()));
             if (line.workers == 0)
                 return fail(
