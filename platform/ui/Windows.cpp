@@ -71,7 +71,7 @@ public:
         if (event->type() != QEvent::KeyPress)
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        // Enter is the keypad's Return.
+        // The keypad's Enter comes with the keypad modifier.
         const QKeySequence pressed(
             QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key())));
         if (!m_keys.contains(pressed) || !m_button->isVisible() || !m_button->isEnabled())
