@@ -4,6 +4,7 @@
 #include "app/engine/BatchRun.h"
 #include "app/engine/EngineGlobals.h"
 #include "app/engine/ExporterCatalogue.h"
+#include "app/shell/ConvertCommand.h"
 #include "app/shell/DragHandlers.h"
 #include "app/shell/PreferencesWindow.h"
 #include "app/shell/StatusDisplay.h"
@@ -133,6 +134,9 @@ OSStatus ApplicationCommandHandler(EventHandlerCallRef, EventRef event, void*)
         return noErr;
     case kHICommandPreferences:
         HandlePreferencesCommand();
+        return noErr;
+    case kHICommandOpen:
+        HandleConvertCommand();
         return noErr;
     case kHICommandQuit:
         gQuitting = true;

@@ -25,6 +25,7 @@ enum : UInt32 {
     kHICommandCancel = FOUR_CHAR_CODE("not!"),
     kHICommandQuit = FOUR_CHAR_CODE("quit"),
     kHICommandPreferences = FOUR_CHAR_CODE("pref"),
+    kHICommandOpen = FOUR_CHAR_CODE("open"),
 };
 inline constexpr OSErr eventParameterNotFoundErr = -9870;
 

@@ -1,4 +1,5 @@
-// NavChooseFolder over a replaceable chooser; the default is a folder dialog.
+// NavChooseFolder and NavChooseItems over replaceable choosers; the defaults
+// are the file dialogs.
 #include "platform/nav/FolderChooser.h"
 
 #include "platform/events/AppleEvents.h"
@@ -9,6 +10,7 @@
 #include <QFileDialog>
 
 #include <mutex>
+#include <vector>
 
 namespace
 {
@@ -22,8 +24,30 @@ QByteArray askWithFolderDialog(const NavFolderQuestion& question)
     return chosen.isEmpty() ? QByteArray() : QFile::encodeName(chosen);
 }
 
+// The desktop's file dialogs ask for files or for folders, never both at
+// once: this one asks for files, and a folder is reached by opening it in
+// the dialog. Folders whole come by a drop or by the launcher.
+QList<QByteArray> askWithFileDialog(const NavItemsQuestion& question)
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return {};
+    QList<QByteArray> paths;
+    for (const QString& chosen : QFileDialog::getOpenFileNames(nullptr, question.message))
+        paths << QFile::encodeName(chosen);
+    return paths;
+}
+
 std::mutex gFolderChooserLock;
 NavFolderChooser gFolderChooser;
+NavItemChooser gItemChooser;
+
+QString messageOf(const NavDialogOptions* dialogOptions)
+{
+    if (!dialogOptions)
+        return {};
+    return MacRomanToUnicode(reinterpret_cast<const char*>(dialogOptions->message + 1),
+                             dialogOptions->message[0]);
+}
 
 } // namespace
 
@@ -54,9 +78,7 @@ OSErr NavChooseFolder(const AEDesc* defaultLocation, NavReplyRecord* reply,
         return paramErr;
     *reply = NavReplyRecord{};
     NavFolderQuestion question;
-    if (dialogOptions)
-        question.message = MacRomanToUnicode(
-            reinterpret_cast<const char*>(dialogOptions->message + 1), dialogOptions->message[0]);
+    question.message = messageOf(dialogOptions);
     if (defaultLocation) {
         AEDesc ref;
         if (AECoerceDesc(defaultLocation, typeFSRef, &ref) == noErr) {
@@ -86,6 +108,48 @@ OSErr NavChooseFolder(const AEDesc* defaultLocation, NavReplyRecord* reply,
         err != noErr) {
         AEDisposeDesc(&reply->selection);
         return err;
+    }
+    reply->validRecord = true;
+    return noErr;
+}
+
+NavItemChooser NavSetItemChooser(NavItemChooser chooser)
+{
+    std::lock_guard lock(gFolderChooserLock);
+    NavItemChooser previous =
+        gItemChooser ? std::move(gItemChooser) : NavItemChooser(askWithFileDialog);
+    gItemChooser = std::move(chooser);
+    return previous;
+}
+
+OSErr NavChooseItems(const NavDialogOptions* dialogOptions, NavReplyRecord* reply)
+{
+    if (!reply)
+        return paramErr;
+    *reply = NavReplyRecord{};
+    NavItemChooser chooser;
+    {
+        std::lock_guard lock(gFolderChooserLock);
+        chooser = gItemChooser ? gItemChooser : NavItemChooser(askWithFileDialog);
+    }
+    std::vector<FSRef> items;
+    for (const QByteArray& path : chooser(NavItemsQuestion{messageOf(dialogOptions)})) {
+        FSRef item;
+        if (FSPathMakeRef(reinterpret_cast<const UInt8*>(path.constData()), &item, nullptr) ==
+            noErr)
+            items.push_back(item);
+    }
+    if (items.empty())
+        return noErr; // cancelled, or nothing usable came back
+    if (OSErr err = AECreateList(nullptr, 0, false, &reply->selection); err != noErr)
+        return err;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (OSErr err =
+                AEPutPtr(&reply->selection, SInt32(i + 1), typeFSRef, &items[i], sizeof items[i]);
+            err != noErr) {
+            AEDisposeDesc(&reply->selection);
+            return err;
+        }
     }
     reply->validRecord = true;
     return noErr;

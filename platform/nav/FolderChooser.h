@@ -1,8 +1,9 @@
-// The folder chooser in the older navigation services' shape: default dialog
-// options, NavChooseFolder and a reply whose selection lists the chosen
-// folder. The question itself is put by a replaceable chooser, by default a
-// QFileDialog for folders (the desktop portal's when one runs), so tests and
-// front ends without a window can answer it.
+// The folder chooser and the chooser of items to open, in the older
+// navigation services' shape: default dialog options, NavChooseFolder and
+// NavChooseItems, and a reply whose selection lists what was chosen. The
+// question itself is put by a replaceable chooser, by default a
+// QFileDialog (the desktop portal's when one runs), so tests and front ends
+// without a window can answer it.
 #pragma once
 
 #include "platform/nav/Navigation.h"
@@ -43,3 +44,18 @@ using NavFolderChooser = std::function<QByteArray(const NavFolderQuestion&)>;
 // Installs the chooser folder questions ask from now on and gives back the
 // one it replaces; an empty function puts the file dialog back.
 NavFolderChooser NavSetFolderChooser(NavFolderChooser chooser);
+
+// Asks for items to open. noErr with a reply that is not valid when the
+// question was cancelled; the reply's selection lists the chosen items as
+// file references, in the order chosen (items that no longer exist are left
+// out; none left counts as cancelled).
+OSErr NavChooseItems(const NavDialogOptions* dialogOptions, NavReplyRecord* reply);
+
+struct NavItemsQuestion {
+    QString message;
+};
+// The chosen items' paths; none when the question was cancelled.
+using NavItemChooser = std::function<QList<QByteArray>(const NavItemsQuestion&)>;
+// Installs the chooser item questions ask from now on and gives back the one
+// it replaces; an empty function puts the file dialog back.
+NavItemChooser NavSetItemChooser(NavItemChooser chooser);

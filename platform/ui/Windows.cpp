@@ -11,6 +11,8 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPointer>
@@ -50,6 +52,37 @@ public:
         platform::SendCommand(command, platform::EventTargetFor(watched));
         return true;
     }
+};
+
+// Keys beside a button's mnemonic (Escape for Stop, Return for OK) click it
+// when the control with the focus leaves them unused, as a dialog's default
+// and cancel buttons take them: so they send what a click sends, only while
+// the button is shown and enabled, and never the keys of an open popup
+// list, which is a window of its own.
+class KeysToButton : public QObject
+{
+public:
+    KeysToButton(QAbstractButton* button, QList<QKeySequence> keys)
+        : QObject(button), m_button(button), m_keys(std::move(keys))
+    {
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // The keypad's Enter comes with the keypad modifier.
+        const QKeySequence pressed(
+            QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key())));
+        if (!m_keys.contains(pressed) || !m_button->isVisible() || !m_button->isEnabled())
+            return false;
+        m_button->click();
+        return true;
+    }
+
+private:
+    QAbstractButton* const m_button;
+    const QList<QKeySequence> m_keys;
 };
 
 // A popup issues its command when its user picks an item, the shown one
@@ -107,6 +140,12 @@ void connectCommands(QWidget* window, QWidget* root)
         else
             QObject::connect(button, &QAbstractButton::clicked, button,
                              [command, target]() { platform::SendCommand(command, target); });
+    }
+    for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
+        const QList<QKeySequence> keys =
+            QKeySequence::listFromString(button->property("shortcutKeys").toString());
+        if (!keys.isEmpty())
+            window->installEventFilter(new KeysToButton(button, keys));
     }
     for (QComboBox* popup : root->findChildren<QComboBox*>()) {
         if (const UInt32 command = commandOf(popup))

@@ -4,6 +4,8 @@
 // time. Buttons, checkboxes, popups and menu items whose "commandID" property
 // holds four characters issue that command when used; a window whose
 // "closeCommandID" property is set issues that command instead of closing.
+// A button's "shortcutKeys" ("Escape", "Return; Enter") are keys that click
+// it while it is shown and enabled, beside its mnemonic.
 #pragma once
 
 #include "platform/events/AppleEvents.h"

@@ -80,6 +80,10 @@ void ShellTest::SetUp()
         chooserPrompts << question.message;
         return chooserAnswer;
     });
+    NavSetItemChooser([this](const NavItemsQuestion& question) {
+        itemsPrompts << question.message;
+        return itemsAnswer;
+    });
     platform::SetExitToShellHandler([this]() { ++exits; });
     SetMessageObserver([this](int line, const QString& text) {
         messages.emplace_back(line, text);
@@ -94,6 +98,7 @@ void ShellTest::TearDown()
     onMessage = nullptr;
     WaitUntil([] { return !BatchPending(); }, 60000);
     NavSetFolderChooser({});
+    NavSetItemChooser({});
     platform::SetExitToShellHandler({});
     if (gPreferencesWindow)
         platform::SendCommand(kHICommandOK, GetWindowEventTarget(gPreferencesWindow));

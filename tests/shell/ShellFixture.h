@@ -56,6 +56,9 @@ protected:
     // The folder the chooser answers with; empty: the user cancels.
     QByteArray chooserAnswer;
     QStringList chooserPrompts;
+    // The items "Convert…" is answered with; empty: the user cancels.
+    QList<QByteArray> itemsAnswer;
+    QStringList itemsPrompts;
     std::vector<std::pair<int, QString>> messages;
     // Runs on every message, after it is recorded.
     std::function<void(int line, const QString& text)> onMessage;
