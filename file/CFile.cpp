@@ -32,7 +32,8 @@ Boolean CFile::FSObjectExists(const FSRef& parent, const CFStringRef& name, FSRe
     return FSObjectExists(parent, name, found, status);
 }
 
-namespace {
+namespace
+{
 
 // The unique name for an item that holds the wanted name: its stored name
 // without its extension, " - ", a UUID and the extension.
@@ -84,8 +85,8 @@ OSErr CFile::FSCreateFile(const FSRef& parent, const CFStringRef& name, FSRef& n
         UniChar* units = GetUnicodeString(candidate, count);
         if (!units)
             return memFullErr;
-        status = FSCreateFileUnicode(&parent, count, units, kFSCatInfoNone, nullptr, &newRef,
-                                     nullptr);
+        status =
+            FSCreateFileUnicode(&parent, count, units, kFSCatInfoNone, nullptr, &newRef, nullptr);
         DisposePtr(reinterpret_cast<Ptr>(units));
         return status;
     }

@@ -11,7 +11,8 @@
 #include "platform/events/Descriptors.h"
 #include "platform/files/Files.h"
 
-class CFile {
+class CFile
+{
 public:
     CFile() = delete;
 

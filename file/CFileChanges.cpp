@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // Replaces one code of the Finder information, keeping everything else.
 OSErr setCode(const FSRef& ref, OSType FileInfo::*code, unsigned long value)

@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <new>
 
-namespace {
+namespace
+{
 
 // The size of the text buffer a path is converted into, terminator included.
 constexpr CFIndex kPathBufferSize = 1027;

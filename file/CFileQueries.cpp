@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // The Finder information's first half; status of reading it.
 OSErr fileInfoOf(const FSRef& ref, FileInfo* info)
@@ -84,7 +85,10 @@ OSErr CFile::FSGetModDateAsUInt32(const FSRef& ref, unsigned long& seconds)
     return status;
 }
 
-CFStringRef CFile::FSGetObjectName(const FSRef& ref) { return FSGetFileDirNameString(ref); }
+CFStringRef CFile::FSGetObjectName(const FSRef& ref)
+{
+    return FSGetFileDirNameString(ref);
+}
 
 OSErr CFile::FSGetPascalPath(const FSRef& ref, unsigned char* path)
 {

@@ -5,7 +5,8 @@
 #include "platform/nav/Navigation.h"
 #include "platform/text/TextEncoding.h"
 
-namespace {
+namespace
+{
 
 // Creates the chosen file in the chosen folder, first deleting the item it
 // replaces when the user agreed to replace one. False on any failure.
@@ -25,8 +26,8 @@ bool createChosenFile(const NavReplyRecord& reply, FSRef& newRef)
             FSDeleteObject(&old) != noErr)
             return false;
     }
-    return FSCreateFileUnicode(&folder, count, units, kFSCatInfoNone, nullptr, &newRef,
-                               nullptr) == noErr;
+    return FSCreateFileUnicode(&folder, count, units, kFSCatInfoNone, nullptr, &newRef, nullptr) ==
+           noErr;
 }
 
 } // namespace

@@ -12,7 +12,8 @@
 SInt16 gNumberExporters = 0;
 ExporterInfo* gTheExporters = nullptr;
 
-namespace {
+namespace
+{
 
 // Copies the index-1 child of the given type into a 256-byte text field; the
 // text ends where the atom's data ends. A missing child leaves it empty.
@@ -54,8 +55,8 @@ void GetExportTypes()
     if (!list)
         return;
 
-    const SInt16 count = QTCountChildrenOfType(list, kParentAtomIsContainer,
-                                               FOUR_CHAR_CODE("expo"));
+    const SInt16 count =
+        QTCountChildrenOfType(list, kParentAtomIsContainer, FOUR_CHAR_CODE("expo"));
     if (count <= 0) {
         QTDisposeAtomContainer(list);
         return;
@@ -72,8 +73,8 @@ void GetExportTypes()
     for (SInt16 i = 1; i <= count; ++i) {
         std::printf(".");
         ExporterInfo& entry = gTheExporters[i - 1];
-        const QTAtom expo = QTFindChildByIndex(list, kParentAtomIsContainer,
-                                               FOUR_CHAR_CODE("expo"), i, nullptr);
+        const QTAtom expo =
+            QTFindChildByIndex(list, kParentAtomIsContainer, FOUR_CHAR_CODE("expo"), i, nullptr);
 
         if (QTAtom ftyp = QTFindChildByIndex(list, expo, FOUR_CHAR_CODE("ftyp"), 1, nullptr)) {
             UInt8 code[4];
@@ -82,7 +83,8 @@ void GetExportTypes()
                 entry.exportType = qFromBigEndian<UInt32>(code);
         }
         FourCharCodeToStr(entry.exportType, entry.typeString);
-        entry.typeStringRef = CFStringCreateWithCString(entry.typeString, kCFStringEncodingMacRoman);
+        entry.typeStringRef =
+            CFStringCreateWithCString(entry.typeString, kCFStringEncodingMacRoman);
 
         copyTextChild(list, expo, FOUR_CHAR_CODE("desc"), entry.description);
         entry.descriptionRef =

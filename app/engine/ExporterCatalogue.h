@@ -9,8 +9,8 @@
 using CFStringRef = QString;
 
 struct ExporterInfo {
-    OSType exportType = 0;  // the exporter's subtype, native byte order
-    char typeString[5]{};   // exportType as text, most significant byte first
+    OSType exportType = 0; // the exporter's subtype, native byte order
+    char typeString[5]{};  // exportType as text, most significant byte first
     CFStringRef typeStringRef;
     char description[256]{};
     CFStringRef descriptionRef;

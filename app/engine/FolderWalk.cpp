@@ -17,13 +17,11 @@ void FSIterateContainerLevel(FSIterateContainerGlobals* g)
 
     ++g->depth;
     do {
-        g->status = FSGetCatalogInfoBulk(iterator, 1, &g->itemCount, &g->changedFlag,
-                                         g->infoBitmap, &g->itemInfo, &g->itemRef, g->itemSpecOut,
-                                         g->itemNameOut);
+        g->status = FSGetCatalogInfoBulk(iterator, 1, &g->itemCount, &g->changedFlag, g->infoBitmap,
+                                         &g->itemInfo, &g->itemRef, g->itemSpecOut, g->itemNameOut);
         if ((g->status == noErr || g->status == errFSNoMoreItems) && g->itemCount != 0) {
-            g->stopRequested =
-                g->filterProc(g->changedFlag, g->depth, &g->itemInfo, &g->itemRef, g->itemSpecOut,
-                              g->itemNameOut, g->userData);
+            g->stopRequested = g->filterProc(g->changedFlag, g->depth, &g->itemInfo, &g->itemRef,
+                                             g->itemSpecOut, g->itemNameOut, g->userData);
             if ((g->itemInfo.nodeFlags & kFSNodeIsDirectoryMask) && !g->stopRequested)
                 FSIterateContainerLevel(g); // itemRef names that folder now
         }
@@ -87,5 +85,11 @@ static OSErr walk(const FSRef& folder, SInt32 mode)
                               MyIterateContainerFilter, &gWhichFilter);
 }
 
-OSErr IterateCountFolder(const FSRef& folder) { return walk(folder, kCountFilesMode); }
-OSErr IterateCollectFolder(const FSRef& folder) { return walk(folder, kCollectFilesMode); }
+OSErr IterateCountFolder(const FSRef& folder)
+{
+    return walk(folder, kCountFilesMode);
+}
+OSErr IterateCollectFolder(const FSRef& folder)
+{
+    return walk(folder, kCollectFilesMode);
+}

@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 QByteArray dataOf(const AEDesc* desc)
 {

@@ -24,7 +24,8 @@
 
 using namespace platform::files;
 
-namespace {
+namespace
+{
 
 constexpr char kMagic[4] = {'T', 'S', 'A', 'L'};
 constexpr UInt16 kVersion = 1;
@@ -89,10 +90,10 @@ OSErr recordFor(const FSRef& target, AliasRecord* r)
     struct stat st;
     if (OSErr err = ResolveRef(target, &path, &st); err != noErr)
         return err;
-    struct stat folder{};
+    struct stat folder {
+    };
     statOf(ParentOf(path), &folder);
-    *r = {UInt64(st.st_dev), UInt64(st.st_ino), UInt64(folder.st_dev), UInt64(folder.st_ino),
-          path};
+    *r = {UInt64(st.st_dev), UInt64(st.st_ino), UInt64(folder.st_dev), UInt64(folder.st_ino), path};
     return noErr;
 }
 

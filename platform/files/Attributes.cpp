@@ -11,14 +11,22 @@
 #include <cstring>
 #include <sys/xattr.h>
 
-namespace platform::files {
+namespace platform::files
+{
 
-namespace {
+namespace
+{
 
-bool meansNoAttribute(int error) { return error == ENODATA || error == ENOTSUP; }
+bool meansNoAttribute(int error)
+{
+    return error == ENODATA || error == ENOTSUP;
+}
 
 // User attributes exist only on files and folders.
-bool canCarryAttributes(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode); }
+bool canCarryAttributes(const struct stat& st)
+{
+    return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode);
+}
 
 // Widths of the fields of the 32 bytes, in order: file information then
 // extended file information, or the same two for a folder.
@@ -26,8 +34,7 @@ constexpr int kFileFields[] = {4, 4, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 4};
 constexpr int kFolderFields[] = {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 4, 2, 2, 4};
 
 // Turns each field between native and big-endian order (the same swap both ways).
-template <size_t N>
-void swapFields(UInt8* bytes, const int (&widths)[N])
+template <size_t N> void swapFields(UInt8* bytes, const int (&widths)[N])
 {
     for (int width : widths) {
         if (width == 2)

@@ -24,7 +24,8 @@
 #include <QByteArray>
 #include <sys/stat.h>
 
-namespace platform::files {
+namespace platform::files
+{
 
 inline constexpr char kFinderInfoAttribute[] = "user.com.apple.FinderInfo";
 inline constexpr char kResourceForkAttribute[] = "user.com.apple.ResourceFork";

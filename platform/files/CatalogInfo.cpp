@@ -13,9 +13,13 @@
 
 using namespace platform::files;
 
-namespace {
+namespace
+{
 
-UTCDateTime dateOf(const struct timespec& t) { return platform::UTCDateTimeFromTimespec(t); }
+UTCDateTime dateOf(const struct timespec& t)
+{
+    return platform::UTCDateTimeFromTimespec(t);
+}
 
 // The creation date: one set through the file manager, else the file
 // system's birth time, else (file systems that keep none) the content
@@ -165,7 +169,8 @@ OSErr FSIsAliasFile(const FSRef* fileRef, Boolean* aliasFileFlag, Boolean* folde
     return noErr;
 }
 
-namespace platform {
+namespace platform
+{
 
 OSErr CopyItemComment(const FSRef& ref, QString* comment)
 {

@@ -1,9 +1,11 @@
 // Date conversion between the 1904-based and the 1970-based forms.
 #include "platform/files/Dates.h"
 
-namespace platform {
+namespace platform
+{
 
-namespace {
+namespace
+{
 constexpr UInt64 kNanosecondsPerSecond = 1000000000u;
 constexpr UInt64 kFractionsPerSecond = 65536u;
 // The largest second count the 48 bits of a platform date hold.

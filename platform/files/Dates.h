@@ -10,7 +10,8 @@
 
 #include <ctime>
 
-namespace platform {
+namespace platform
+{
 
 // Seconds between 1904-01-01 and 1970-01-01.
 inline constexpr SInt64 kSecondsFrom1904To1970 = 2082844800;

@@ -35,7 +35,8 @@ void platform::files::MakeSpec(const QByteArray& path, FSSpec* spec)
     std::memcpy(spec->name + 1, token.constData(), size_t(token.size()));
 }
 
-namespace {
+namespace
+{
 
 // Whether every UTF-16 unit of name stands for something a file name can
 // hold: a character, or a lone surrogate standing for a byte that is not
@@ -100,7 +101,8 @@ OSErr folderAndName(const FSRef* parentRef, UniCharCount nameLength, const UniCh
 
 } // namespace
 
-namespace platform {
+namespace platform
+{
 
 OSErr StatusFromErrno(int error)
 {
@@ -233,7 +235,8 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const 
     return err == dirNFErr ? fnfErr : err;
 }
 
-namespace {
+namespace
+{
 
 // Makes a new item named name in the folder parentRef with make(folder,
 // name), an *at() call that answers -1 with errno set when it made nothing;
@@ -287,15 +290,15 @@ OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const
     return noErr;
 }
 
-OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
-                               const UniChar* name, FSCatalogInfoBitmap, const FSCatalogInfo*,
-                               FSRef* newRef, FSSpec* newSpec, UInt32* newDirID)
+OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
+                               FSCatalogInfoBitmap, const FSCatalogInfo*, FSRef* newRef,
+                               FSSpec* newSpec, UInt32* newDirID)
 {
     QByteArray path;
     const OSErr err = createItem(
         parentRef, nameLength, name,
-        [](int folder, const char* itemName) { return ::mkdirat(folder, itemName, 0777); },
-        &path, newRef);
+        [](int folder, const char* itemName) { return ::mkdirat(folder, itemName, 0777); }, &path,
+        newRef);
     if (err != noErr)
         return err;
     if (newSpec)
@@ -305,8 +308,8 @@ OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
     return noErr;
 }
 
-OSErr FSRenameUnicode(const FSRef* ref, UniCharCount nameLength, const UniChar* name,
-                      TextEncoding, FSRef* newRef)
+OSErr FSRenameUnicode(const FSRef* ref, UniCharCount nameLength, const UniChar* name, TextEncoding,
+                      FSRef* newRef)
 {
     QByteArray path;
     struct stat st;

@@ -171,10 +171,9 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const 
 OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
                           FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo,
                           FSRef* newRef, FSSpec* newSpec);
-OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength,
-                               const UniChar* name, FSCatalogInfoBitmap whichInfo,
-                               const FSCatalogInfo* catalogInfo, FSRef* newRef, FSSpec* newSpec,
-                               UInt32* newDirID);
+OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
+                               FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo,
+                               FSRef* newRef, FSSpec* newSpec, UInt32* newDirID);
 // Renames the item within its folder; newRef names it afterwards. -48 when
 // another item holds the name, in any letter case. Nothing is ever replaced.
 OSErr FSRenameUnicode(const FSRef* ref, UniCharCount nameLength, const UniChar* name,
@@ -214,7 +213,8 @@ OSErr FSResolveAliasBytes(const QByteArray& aliasBytes, FSRef* target, Boolean* 
 
 // --- for other platform modules --------------------------------------------------
 
-namespace platform {
+namespace platform
+{
 // Maps errno onto the platform's status codes.
 OSErr StatusFromErrno(int error);
 // The path bytes of the item a reference names, after checking that it still

@@ -15,9 +15,11 @@
 #include <mutex>
 #include <utility>
 
-namespace platform::files {
+namespace platform::files
+{
 
-namespace {
+namespace
+{
 
 struct Stamp {
     dev_t device = 0;

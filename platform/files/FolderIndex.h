@@ -15,7 +15,8 @@
 #include <QByteArray>
 #include <sys/stat.h>
 
-namespace platform::files {
+namespace platform::files
+{
 
 // The key two names share when they differ only in letter case or Unicode
 // normal form.
@@ -27,7 +28,8 @@ OSErr FindNameIgnoringCase(const QByteArray& folder, const QByteArray& nameBytes
                            QByteArray* actualName);
 
 // Wraps one change this process makes in a folder.
-class OwnFolderChange {
+class OwnFolderChange
+{
 public:
     explicit OwnFolderChange(const QByteArray& folder);
     ~OwnFolderChange();

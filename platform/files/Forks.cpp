@@ -180,7 +180,8 @@ OSErr FSSetForkPosition(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionO
     return ::lseek(fork.fd, place, SEEK_SET) < 0 ? platform::StatusFromErrno(errno) : noErr;
 }
 
-namespace {
+namespace
+{
 
 // Moves requestCount bytes between the fork and buffer at the given place
 // with io (pread or pwrite), and leaves the mark after what was moved.
@@ -232,9 +233,10 @@ OSErr FSReadFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
 OSErr FSWriteFork(SInt16 forkRefNum, UInt16 positionMode, SInt64 positionOffset,
                   ByteCount requestCount, const void* buffer, ByteCount* actualCount)
 {
-    return transfer(forkRefNum, true, positionMode, positionOffset, requestCount,
-                    const_cast<void*>(buffer), actualCount,
-                    [](int fd, const void* b, size_t n, off_t at) { return ::pwrite(fd, b, n, at); });
+    return transfer(
+        forkRefNum, true, positionMode, positionOffset, requestCount, const_cast<void*>(buffer),
+        actualCount,
+        [](int fd, const void* b, size_t n, off_t at) { return ::pwrite(fd, b, n, at); });
 }
 
 OSErr FSOpenDataForkPath(const QByteArray& path, bool write, SInt16* refNum)

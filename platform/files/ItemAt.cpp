@@ -8,9 +8,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace platform::files {
+namespace platform::files
+{
 
-namespace {
+namespace
+{
 
 // How many bytes of path one openat() takes at most: well inside PATH_MAX.
 constexpr qsizetype kStretch = PATH_MAX / 2;

@@ -12,9 +12,11 @@
 
 #include <QByteArray>
 
-namespace platform::files {
+namespace platform::files
+{
 
-class ItemAt {
+class ItemAt
+{
 public:
     explicit ItemAt(const QByteArray& path);
     ~ItemAt();

@@ -36,7 +36,8 @@ struct OpaqueFSIterator {
     int readError = 0; // a failure reading the folder, told after its items
 };
 
-namespace {
+namespace
+{
 
 struct Entry {
     QByteArray key;

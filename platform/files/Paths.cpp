@@ -15,7 +15,8 @@
 
 using namespace platform::files;
 
-namespace {
+namespace
+{
 
 // How many links one look-up follows before it gives up, as the kernel does.
 constexpr int kMaxLinks = 40;
@@ -117,9 +118,13 @@ OSErr platform::files::LocatePath(const QByteArray& path, bool followLast, QByte
     return locate(path, followLast, kMaxLinks, actual);
 }
 
-namespace platform {
+namespace platform
+{
 
-OSErr PathOfRef(const FSRef& ref, QByteArray* path) { return ResolveRef(ref, path, nullptr); }
+OSErr PathOfRef(const FSRef& ref, QByteArray* path)
+{
+    return ResolveRef(ref, path, nullptr);
+}
 
 OSErr RefFromPath(const QByteArray& path, FSRef* ref)
 {

@@ -22,9 +22,11 @@
 #include <unistd.h>
 #include <vector>
 
-namespace platform::files {
+namespace platform::files
+{
 
-namespace {
+namespace
+{
 
 struct Table {
     std::shared_mutex lock;
@@ -74,7 +76,8 @@ OSErr IdentifyAt(int folder, const char* name, struct stat* st, ItemIdentity* id
     if (::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | empty,
                 STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return StatusFromErrno(errno);
-    struct stat s{};
+    struct stat s {
+    };
     s.st_dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     s.st_ino = ino_t(sx.stx_ino);
     s.st_mode = mode_t(sx.stx_mode);

@@ -8,7 +8,8 @@
 #include <QByteArray>
 #include <sys/stat.h>
 
-namespace platform::files {
+namespace platform::files
+{
 
 // What tells one item from every other, also from an item that the file
 // system later gives the same inode number: the file handle the kernel hands

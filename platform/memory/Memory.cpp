@@ -7,7 +7,8 @@
 #include <cstring>
 #include <new>
 
-namespace {
+namespace
+{
 
 thread_local OSErr tMemError = noErr;
 
@@ -38,12 +39,21 @@ Ptr allocate(Size byteCount, bool clear)
     return reinterpret_cast<Ptr>(header + 1);
 }
 
-HandleRecord* recordOf(Handle h) { return reinterpret_cast<HandleRecord*>(h); }
+HandleRecord* recordOf(Handle h)
+{
+    return reinterpret_cast<HandleRecord*>(h);
+}
 
 } // namespace
 
-Ptr NewPtr(Size byteCount) { return allocate(byteCount, false); }
-Ptr NewPtrClear(Size byteCount) { return allocate(byteCount, true); }
+Ptr NewPtr(Size byteCount)
+{
+    return allocate(byteCount, false);
+}
+Ptr NewPtrClear(Size byteCount)
+{
+    return allocate(byteCount, true);
+}
 
 void DisposePtr(Ptr p)
 {
@@ -52,7 +62,10 @@ void DisposePtr(Ptr p)
     tMemError = noErr;
 }
 
-Size GetPtrSize(Ptr p) { return p ? (reinterpret_cast<PtrHeader*>(p) - 1)->size : 0; }
+Size GetPtrSize(Ptr p)
+{
+    return p ? (reinterpret_cast<PtrHeader*>(p) - 1)->size : 0;
+}
 
 static Handle newHandle(Size byteCount, bool clear)
 {
@@ -76,8 +89,14 @@ static Handle newHandle(Size byteCount, bool clear)
     return &record->block;
 }
 
-Handle NewHandle(Size byteCount) { return newHandle(byteCount, false); }
-Handle NewHandleClear(Size byteCount) { return newHandle(byteCount, true); }
+Handle NewHandle(Size byteCount)
+{
+    return newHandle(byteCount, false);
+}
+Handle NewHandleClear(Size byteCount)
+{
+    return newHandle(byteCount, true);
+}
 
 void DisposeHandle(Handle h)
 {
@@ -89,7 +108,10 @@ void DisposeHandle(Handle h)
     tMemError = noErr;
 }
 
-Size GetHandleSize(Handle h) { return h ? recordOf(h)->size : 0; }
+Size GetHandleSize(Handle h)
+{
+    return h ? recordOf(h)->size : 0;
+}
 
 bool SetHandleSize(Handle h, Size newSize)
 {
@@ -111,4 +133,7 @@ bool SetHandleSize(Handle h, Size newSize)
     return true;
 }
 
-OSErr MemError() { return tMemError; }
+OSErr MemError()
+{
+    return tMemError;
+}

@@ -17,7 +17,8 @@ struct OpaqueNavDialogRef {
     bool ran = false;
 };
 
-namespace {
+namespace
+{
 
 // Asks with a save-mode file dialog. Without a widget application there is
 // nobody to ask, which counts as a cancelled question.
@@ -129,4 +130,7 @@ OSErr NavDisposeReply(NavReplyRecord* reply)
     return noErr;
 }
 
-void NavDialogDispose(NavDialogRef dialog) { delete dialog; }
+void NavDialogDispose(NavDialogRef dialog)
+{
+    delete dialog;
+}

@@ -30,11 +30,11 @@ struct NavDialogCreationOptions {
     UInt16 version = kNavDialogCreationOptionsVersion;
     NavDialogOptionFlags optionFlags = 0;
     Point location{-1, -1};
-    QString clientName;        // shown as the dialog's title when no title is given
+    QString clientName; // shown as the dialog's title when no title is given
     QString windowTitle;
     QString actionButtonLabel;
     QString cancelButtonLabel;
-    QString saveFileName;      // the proposed name
+    QString saveFileName; // the proposed name
     QString message;
     UInt32 preferenceKey = 0;
     WindowModality modality = kWindowModalityAppModal;
@@ -79,10 +79,10 @@ struct NavPutFileQuestion {
 };
 
 struct NavPutFileAnswer {
-    bool chosen = false;       // false: cancelled
-    QByteArray folderPath;     // the folder the file goes into
-    QString fileName;          // the chosen name, in the file manager's UTF-16 form
-    bool replacing = false;    // the user agreed to replace an existing item
+    bool chosen = false;    // false: cancelled
+    QByteArray folderPath;  // the folder the file goes into
+    QString fileName;       // the chosen name, in the file manager's UTF-16 form
+    bool replacing = false; // the user agreed to replace an existing item
     bool extensionHidden = false;
 };
 

@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // Unicode for the bytes 0x80 to 0xFF of Mac OS Roman (with the euro sign at 0xDB).
 constexpr char16_t kMacRomanHigh[128] = {

@@ -10,7 +10,8 @@
 using namespace enginetest;
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 quint32 crc32(const QByteArray& bytes)
 {
@@ -47,7 +48,8 @@ QByteArray corrupted(QByteArray bytes, int keepHeader)
     return bytes;
 }
 
-class BadInput : public EngineTest {
+class BadInput : public EngineTest
+{
 protected:
     // Converts path and checks that nothing was left in the destination and
     // that the source did not change.
@@ -116,7 +118,8 @@ int convertInChild(const QStringList& options, const QByteArray& sourcePath,
     ShareLeakSuppressions();
     QProcess child;
     child.start(QStringLiteral(ENGINE_CONVERT_ONE),
-                options + QStringList{QString::fromUtf8(sourcePath), QString::fromUtf8(destinationPath)});
+                options +
+                    QStringList{QString::fromUtf8(sourcePath), QString::fromUtf8(destinationPath)});
     if (!child.waitForFinished(60000)) {
         child.kill();
         child.waitForFinished();
@@ -150,9 +153,12 @@ TEST_F(BadInput, ADestinationThatFillsUpDuringTheWrite)
 {
     choose("png");
     ASSERT_TRUE(MakePicture(source / "big.png", "PNG", 800, 600));
-    EXPECT_EQ(convertInChild({"--file-size-limit", "4096"}, source / "big.png", destination.path()), 0);
+    EXPECT_EQ(convertInChild({"--file-size-limit", "4096"}, source / "big.png", destination.path()),
+              0);
     EXPECT_EQ(ListFolder(destination.path()), std::vector<QByteArray>{});
-    EXPECT_EQ(convertInChild({"--file-size-limit", "100000000"}, source / "big.png", destination.path()), 0);
+    EXPECT_EQ(
+        convertInChild({"--file-size-limit", "100000000"}, source / "big.png", destination.path()),
+        0);
     EXPECT_EQ(ListFolder(destination.path()), std::vector<QByteArray>{"big.png"});
 }
 

@@ -9,7 +9,8 @@
 
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 // Runs this test program again with only the named test, in a fresh process
 // where the catalogue has not been built yet, and gives its standard output.

@@ -10,19 +10,23 @@
 using namespace enginetest;
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 struct ConversionCase {
     const char* what;
-    QByteArray sourceName;        // a PNG picture is written under this name
-    QVariant chosen;              // the stored extension, or none
-    QByteArray alreadyThere;      // a file in the destination beforehand, or empty
+    QByteArray sourceName;   // a PNG picture is written under this name
+    QVariant chosen;         // the stored extension, or none
+    QByteArray alreadyThere; // a file in the destination beforehand, or empty
     bool alreadyThereIsFolder;
-    QByteArray expectedName;      // exact output name, or the base of a unique one
+    QByteArray expectedName;         // exact output name, or the base of a unique one
     QByteArray expectedUniqueSuffix; // non-empty: a unique name with this ending is expected
 };
 
-void PrintTo(const ConversionCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const ConversionCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 const ConversionCase kCases[] = {
     {"new name in an empty folder", "photo.png", "jpg", "", false, "photo.jpg", ""},
@@ -39,7 +43,9 @@ const ConversionCase kCases[] = {
     {"png to png", "flat.png", "png", "", false, "flat.png", ""},
 };
 
-class Conversion : public EngineTest, public ::testing::WithParamInterface<ConversionCase> {};
+class Conversion : public EngineTest, public ::testing::WithParamInterface<ConversionCase>
+{
+};
 
 TEST_P(Conversion, NamesAndPlacesTheOutput)
 {
@@ -73,7 +79,8 @@ TEST_P(Conversion, NamesAndPlacesTheOutput)
     if (c.expectedUniqueSuffix.isEmpty()) {
         EXPECT_EQ(names[0], c.expectedName);
     } else {
-        EXPECT_TRUE(IsUniqueName(names[0], c.expectedName, c.expectedUniqueSuffix)) << names[0].constData();
+        EXPECT_TRUE(IsUniqueName(names[0], c.expectedName, c.expectedUniqueSuffix))
+            << names[0].constData();
     }
 
     const PictureInfo picture = ReadPicture(destination / names[0]);
@@ -93,7 +100,10 @@ struct NothingCase {
     QVariant chosen;
 };
 
-void PrintTo(const NothingCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const NothingCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 const NothingCase kNothing[] = {
     {"a text file", "notes.txt", "just words\n", "jpg"},
@@ -103,7 +113,9 @@ const NothingCase kNothing[] = {
     {"an output name past 255 bytes", QByteArray(251, 'w') + ".png", "", "webp"},
 };
 
-class NothingHappens : public EngineTest, public ::testing::WithParamInterface<NothingCase> {};
+class NothingHappens : public EngineTest, public ::testing::WithParamInterface<NothingCase>
+{
+};
 
 TEST_P(NothingHappens, AndNothingIsCreated)
 {

@@ -11,7 +11,8 @@
 
 #include <QVariant>
 
-namespace enginetest {
+namespace enginetest
+{
 
 // Draws a width x height picture with smooth colour and some detail and
 // writes it to path (any bytes) in the given format ("PNG", "JPEG").
@@ -28,7 +29,8 @@ PictureInfo ReadPicture(const QByteArray& path);
 // Whether name is base + " - " + a UUID (8-4-4-4-12 upper-case hex) + suffix.
 bool IsUniqueName(const QByteArray& name, const QByteArray& base, const QByteArray& suffix);
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public ::testing::Test
+{
 protected:
     void SetUp() override;
     // Stores the chosen output extension (any kind of value) as the

@@ -1,6 +1,6 @@
 // Counting and collecting every file of a folder tree, in walk order.
-#include "app/engine/EngineGlobals.h"
 #include "app/engine/FolderWalk.h"
+#include "app/engine/EngineGlobals.h"
 #include "file/CFile.h"
 #include "support/TestSupport.h"
 
@@ -11,7 +11,8 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 struct WalkResult {
     OSErr countStatus;
@@ -39,7 +40,8 @@ WalkResult walk(const QByteArray& folder)
     return r;
 }
 
-class FolderWalk : public ::testing::Test {
+class FolderWalk : public ::testing::Test
+{
 protected:
     TempFolder dir;
 };
@@ -74,9 +76,15 @@ TEST_F(FolderWalk, CollectsEveryFileDepthFirstInNameOrder)
     // Depth first, each folder's items in name order (letter case ignored);
     // the links count as files and are not entered.
     const std::vector<QByteArray> expected = {
-        dir / ".hidden",          dir / "a.png",          dir / "App.app/Contents/Info.plist",
-        dir / "c.png",            dir / "elsewhere/x.png", dir / "sub/b.png",
-        dir / "sub/deeper/d.png", dir / "sub/link-to-folder", dir / "sub/loop",
+        dir / ".hidden",
+        dir / "a.png",
+        dir / "App.app/Contents/Info.plist",
+        dir / "c.png",
+        dir / "elsewhere/x.png",
+        dir / "sub/b.png",
+        dir / "sub/deeper/d.png",
+        dir / "sub/link-to-folder",
+        dir / "sub/loop",
     };
 
     const WalkResult r = walk(dir.path());
@@ -176,8 +184,8 @@ TEST_F(FolderWalk, AnUnreadableDroppedFolderEndsTheWalkWithItsStatus)
     EXPECT_EQ(result, 0);
 }
 
-Boolean stopAtSecondFile(Boolean, ItemCount, const FSCatalogInfo* info, const FSRef*,
-                         const FSSpec*, const HFSUniStr255*, void* data)
+Boolean stopAtSecondFile(Boolean, ItemCount, const FSCatalogInfo* info, const FSRef*, const FSSpec*,
+                         const HFSUniStr255*, void* data)
 {
     auto* seen = static_cast<int*>(data);
     if (!(info->nodeFlags & kFSNodeIsDirectoryMask))
@@ -189,8 +197,8 @@ Boolean recordDepth(Boolean, ItemCount depth, const FSCatalogInfo*, const FSRef*
                     const HFSUniStr255* name, void* data)
 {
     auto* seen = static_cast<std::vector<std::pair<ItemCount, QString>>*>(data);
-    seen->emplace_back(depth, QString::fromUtf16(reinterpret_cast<const char16_t*>(name->unicode),
-                                                 name->length));
+    seen->emplace_back(
+        depth, QString::fromUtf16(reinterpret_cast<const char16_t*>(name->unicode), name->length));
     return false;
 }
 
@@ -209,8 +217,8 @@ TEST_F(FolderWalk, IterationStopsLimitsLevelsAndNeedsAFilter)
     EXPECT_EQ(FSIterateContainer(&ref, 2, kFSCatInfoNone, false, true, recordDepth, &items), noErr);
     std::vector<std::pair<ItemCount, QString>> sorted = items;
     std::sort(sorted.begin(), sorted.end());
-    const std::vector<std::pair<ItemCount, QString>> expected = {
-        {1, "1"}, {1, "2"}, {1, "3"}, {1, "s"}, {2, "4"}, {2, "t"}};
+    const std::vector<std::pair<ItemCount, QString>> expected = {{1, "1"}, {1, "2"}, {1, "3"},
+                                                                 {1, "s"}, {2, "4"}, {2, "t"}};
     EXPECT_EQ(sorted, expected);
 
     EXPECT_EQ(FSIterateContainer(&ref, 0, kFSCatInfoNone, false, false, nullptr, nullptr),

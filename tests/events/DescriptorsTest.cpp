@@ -10,7 +10,8 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 // An owned descriptor, disposed of at the end of the test.
 struct Desc {
@@ -37,7 +38,9 @@ FSRef itemOf(const AEDesc& d)
 
 const DescType kForms[] = {typeFSRef, typeFSS, typeAlias, typeFileURL};
 
-class ItemForms : public ::testing::TestWithParam<QByteArray> {};
+class ItemForms : public ::testing::TestWithParam<QByteArray>
+{
+};
 
 TEST_P(ItemForms, EveryFormCoercesToEveryOtherAndBack)
 {
@@ -61,12 +64,13 @@ TEST_P(ItemForms, EveryFormCoercesToEveryOtherAndBack)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, ItemForms,
-    ::testing::Values(QByteArray("plain.jpg"), QByteArray("100% sure? #1 & more.png"),
-                      QByteArray("caf\xe9 \xff.gif"), QByteArray(251, 'n') + ".png",
-                      QByteArray("\xe6\x97\xa5\xe6\x9c\xac.webp")),
-    [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Names, ItemForms,
+                         ::testing::Values(QByteArray("plain.jpg"),
+                                           QByteArray("100% sure? #1 & more.png"),
+                                           QByteArray("caf\xe9 \xff.gif"),
+                                           QByteArray(251, 'n') + ".png",
+                                           QByteArray("\xe6\x97\xa5\xe6\x9c\xac.webp")),
+                         [](const auto& info) { return std::to_string(info.index); });
 
 TEST(Descriptors, FileURLIsPercentEncodedPath)
 {

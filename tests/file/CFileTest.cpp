@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,13 +17,18 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
-std::unique_ptr<char[]> owned(char* buffer) { return std::unique_ptr<char[]>(buffer); }
+std::unique_ptr<char[]> owned(char* buffer)
+{
+    return std::unique_ptr<char[]>(buffer);
+}
 
 // A folder with a file, a subfolder, links to both, and a reference to a
 // file that has since been replaced.
-class Items : public ::testing::Test {
+class Items : public ::testing::Test
+{
 protected:
     TempFolder dir;
     FSRef folderRef{};
@@ -265,14 +270,19 @@ TEST_F(Items, CreationByParentAndNameLeavesExistingItemsAlone)
 
 struct PathCase {
     const char* what;
-    QString path;          // "@" stands for the temporary folder
+    QString path; // "@" stands for the temporary folder
     OSErr status;
-    QByteArray createdAt;  // relative to the folder; empty when nothing is made
+    QByteArray createdAt; // relative to the folder; empty when nothing is made
 };
 
-void PrintTo(const PathCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const PathCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
-class CreationByPath : public ::testing::TestWithParam<PathCase> {};
+class CreationByPath : public ::testing::TestWithParam<PathCase>
+{
+};
 
 TEST_P(CreationByPath, MakesOnlyAMissingFileInAnExistingFolder)
 {

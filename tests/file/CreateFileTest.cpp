@@ -10,19 +10,22 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
-const QRegularExpression kUuid(
-    "[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
+const QRegularExpression kUuid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
 
 struct UniqueCase {
     const char* what;
-    QByteArray existing;   // already in the folder
-    QString asked;         // name passed in
-    QString pattern;       // the created name, with UUID standing for the UUID text
+    QByteArray existing; // already in the folder
+    QString asked;       // name passed in
+    QString pattern;     // the created name, with UUID standing for the UUID text
 };
 
-void PrintTo(const UniqueCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const UniqueCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 const UniqueCase kUnique[] = {
     {"free name", "", "photo.jpg", "photo.jpg"},
@@ -34,7 +37,9 @@ const UniqueCase kUnique[] = {
     {"extension appears only as a word", "a.b", "A.B", "a - UUID.b"},
 };
 
-class UniqueNames : public ::testing::TestWithParam<UniqueCase> {};
+class UniqueNames : public ::testing::TestWithParam<UniqueCase>
+{
+};
 
 TEST_P(UniqueNames, AreFormedOnceFromTheTakenItem)
 {

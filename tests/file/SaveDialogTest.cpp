@@ -14,10 +14,12 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 // Installs a chooser for the test's duration and records the question.
-class Chooser {
+class Chooser
+{
 public:
     explicit Chooser(NavPutFileAnswer answer)
     {
@@ -46,9 +48,14 @@ struct SaveCase {
     std::vector<QByteArray> after;
 };
 
-void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const SaveCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
-class SaveDialog : public ::testing::TestWithParam<SaveCase> {};
+class SaveDialog : public ::testing::TestWithParam<SaveCase>
+{
+};
 
 TEST_P(SaveDialog, CreatesExactlyWhatTheAnswerSays)
 {

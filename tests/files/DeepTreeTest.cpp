@@ -10,7 +10,8 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 constexpr int kLevels = 45; // 45 names of 200 bytes: over 9,000 bytes of path
 constexpr int kNameLength = 200;
@@ -28,7 +29,10 @@ std::vector<QByteArray> levels(int count)
     return names;
 }
 
-QString text(const QByteArray& name) { return QString::fromUtf8(name); }
+QString text(const QByteArray& name)
+{
+    return QString::fromUtf8(name);
+}
 
 OSErr makeFolder(const FSRef& parent, const QByteArray& name, FSRef* made)
 {
@@ -43,7 +47,8 @@ OSErr lookUp(const FSRef& parent, const QString& name, FSRef* found)
     return FSMakeFSRefUnicode(&parent, units.size(), units.data(), kTextEncodingUnknown, found);
 }
 
-class DeepTree : public ::testing::Test {
+class DeepTree : public ::testing::Test
+{
 protected:
     // Makes the chain of folders through the file manager, one below the
     // other, and gives the deepest.
@@ -83,9 +88,9 @@ TEST_F(DeepTree, FoldersAreCreatedAndFoundAtAnyDepth)
     EXPECT_EQ(FSCompareFSRefs(&found, &bottom), noErr);
     FSRef byPath;
     Boolean isFolder = false;
-    ASSERT_EQ(FSPathMakeRef(reinterpret_cast<const UInt8*>(bottomPath.constData()), &byPath,
-                            &isFolder),
-              noErr);
+    ASSERT_EQ(
+        FSPathMakeRef(reinterpret_cast<const UInt8*>(bottomPath.constData()), &byPath, &isFolder),
+        noErr);
     EXPECT_TRUE(isFolder);
     EXPECT_EQ(FSCompareFSRefs(&byPath, &bottom), noErr);
 

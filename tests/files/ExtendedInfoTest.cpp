@@ -15,7 +15,8 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 bool operator==(const UTCDateTime& a, const UTCDateTime& b)
 {
@@ -48,15 +49,16 @@ TEST(Dates, KnownInstantsAndTheEdgesOfTheRange)
         {{0, 0}, dateAt(2082844800, 0)},
         {{0, 500000000}, dateAt(2082844800, 0x8000)},
         {{1700000000, 999999999}, dateAt(1700000000 + 2082844800LL, 0xFFFF)},
-        {{-2082844800, 0}, dateAt(0, 0)},           // 1904-01-01
-        {{-2082844801, 999999999}, dateAt(0, 0)},   // before 1904: clamped
+        {{-2082844800, 0}, dateAt(0, 0)},                            // 1904-01-01
+        {{-2082844801, 999999999}, dateAt(0, 0)},                    // before 1904: clamped
         {{4294967296LL, 0}, dateAt(4294967296LL + 2082844800LL, 0)}, // needs the high bits
     };
     for (const Case& c : cases)
         EXPECT_TRUE(platform::UTCDateTimeFromTimespec(c.unix) == c.expected) << c.unix.tv_sec;
 }
 
-class ItemInfo : public ::testing::Test {
+class ItemInfo : public ::testing::Test
+{
 protected:
     TempFolder dir;
     QByteArray file = dir / "doc.txt";
@@ -85,7 +87,8 @@ TEST_F(ItemInfo, FinderInformationIsStoredBigEndianAndReadBackNative)
     info.extFinderInfo[8] = 0x12;
     ASSERT_EQ(FSSetCatalogInfo(&ref, kFSCatInfoFinderXInfo, &info), noErr);
     FSCatalogInfo back{};
-    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoFinderInfo, &back, nullptr, nullptr, nullptr), noErr);
+    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoFinderInfo, &back, nullptr, nullptr, nullptr),
+              noErr);
     FileInfo read;
     std::memcpy(&read, back.finderInfo, sizeof read);
     EXPECT_EQ(read.fileType, FOUR_CHAR_CODE("TEXT"));
@@ -106,7 +109,8 @@ TEST_F(ItemInfo, FolderFinderInformationUsesSixteenBitFields)
     const UInt16 flags = 0x4000; // the folder's flags word follows its window rectangle
     std::memcpy(info.finderInfo + 8, &flags, 2);
     ASSERT_EQ(FSSetCatalogInfo(&ref, kFSCatInfoFinderInfo, &info), noErr);
-    EXPECT_EQ(GetAttribute(folder, "user.com.apple.FinderInfo").mid(8, 2), QByteArray("\x40\x00", 2));
+    EXPECT_EQ(GetAttribute(folder, "user.com.apple.FinderInfo").mid(8, 2),
+              QByteArray("\x40\x00", 2));
 }
 
 TEST_F(ItemInfo, CreationDateIsSetExactlyAndOtherwiseIsTheBirthTime)
@@ -127,11 +131,12 @@ TEST_F(ItemInfo, CreationDateIsSetExactlyAndOtherwiseIsTheBirthTime)
     FSCatalogInfo info{};
     info.createDate = dateAt(3000000000LL, 0x1234);
     info.accessDate = dateAt(3200000000LL, 1);
-    ASSERT_EQ(FSSetCatalogInfo(&ref, kFSCatInfoCreateDate | kFSCatInfoAccessDate | kFSCatInfoAttrMod,
-                               &info),
+    ASSERT_EQ(FSSetCatalogInfo(
+                  &ref, kFSCatInfoCreateDate | kFSCatInfoAccessDate | kFSCatInfoAttrMod, &info),
               noErr);
     FSCatalogInfo after{};
-    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoCreateDate, &after, nullptr, nullptr, nullptr), noErr);
+    ASSERT_EQ(FSGetCatalogInfo(&ref, kFSCatInfoCreateDate, &after, nullptr, nullptr, nullptr),
+              noErr);
     EXPECT_TRUE(after.createDate == info.createDate);
     EXPECT_TRUE(after.accessDate == info.accessDate);
     EXPECT_EQ(GetAttribute(file, "user.tessaly.creation-date"),
@@ -149,9 +154,14 @@ struct RenameCase {
     std::vector<QByteArray> after;
 };
 
-void PrintTo(const RenameCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const RenameCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
-class Renaming : public ::testing::TestWithParam<RenameCase> {};
+class Renaming : public ::testing::TestWithParam<RenameCase>
+{
+};
 
 TEST_P(Renaming, NeverReplacesAnotherItem)
 {

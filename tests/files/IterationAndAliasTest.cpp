@@ -12,7 +12,8 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 struct Listing {
     std::vector<QByteArray> names;
@@ -83,12 +84,13 @@ TEST(Iteration, GivesItemsInNameOrder)
         "B10.png",
         "b2.png",
         "cafe",
-        "Cafe\xcc\x81",     // Café, decomposed
+        "Cafe\xcc\x81", // Café, decomposed
         "Sub",
         "Zebra",
-        "\xc3\x89" "clair",  // Éclair
+        "\xc3\x89"
+        "clair",                 // Éclair
         "\xc3\xa9t\xc3\xa9.png", // été.png
-        QByteArray("\xff.bin"), // not UTF-8
+        QByteArray("\xff.bin"),  // not UTF-8
     };
     // Created in an order of their own, so the file system's order is not ours.
     std::vector<QByteArray> shuffled = expected;
@@ -120,7 +122,8 @@ TEST(Iteration, EmptyFolderAndNonFolders)
     EXPECT_EQ(FSOpenIterator(&folder, kFSIterateSubtree, &it), paramErr);
 }
 
-class Aliases : public ::testing::Test {
+class Aliases : public ::testing::Test
+{
 protected:
     QByteArray aliasBytes(AliasHandle alias) { return QByteArray(*alias, GetHandleSize(alias)); }
     TempFolder dir;
@@ -187,8 +190,8 @@ TEST_F(Aliases, GarbageResolvesToAnError)
     DisposeHandle(alias);
 
     std::mt19937 random(1904);
-    std::vector<QByteArray> bad = {QByteArray(), "TSAL", good.left(good.size() - 1),
-                                   good + "x", QByteArray(300, '\0')};
+    std::vector<QByteArray> bad = {QByteArray(), "TSAL", good.left(good.size() - 1), good + "x",
+                                   QByteArray(300, '\0')};
     QByteArray otherVersion = good;
     otherVersion[4] = 2;
     bad.push_back(otherVersion);

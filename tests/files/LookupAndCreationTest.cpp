@@ -12,7 +12,8 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 OSErr lookUp(const FSRef& folder, const QString& name, QByteArray* found = nullptr)
 {
@@ -33,14 +34,15 @@ OSErr create(const FSRef& folder, const QString& name, FSRef* ref = nullptr)
                                ref ? ref : &made, nullptr);
 }
 
-class Lookup : public ::testing::Test {
+class Lookup : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(WriteFile(dir / "Photo.JPG", "1"));
-        ASSERT_TRUE(WriteFile(dir / "\xc3\x89T\xc3\x89.png", "2"));          // ÉTÉ, composed
-        ASSERT_TRUE(WriteFile(dir / "Cafe\xcc\x81.png", "3"));               // Café, decomposed
-        ASSERT_TRUE(WriteFile(dir / QByteArray("Raw\xff.gif"), "4"));        // not UTF-8
+        ASSERT_TRUE(WriteFile(dir / "\xc3\x89T\xc3\x89.png", "2"));   // ÉTÉ, composed
+        ASSERT_TRUE(WriteFile(dir / "Cafe\xcc\x81.png", "3"));        // Café, decomposed
+        ASSERT_TRUE(WriteFile(dir / QByteArray("Raw\xff.gif"), "4")); // not UTF-8
         ASSERT_TRUE(MakeFolder(dir / "Sub"));
         folder = RefFor(dir.path());
     }
@@ -167,8 +169,8 @@ TEST(Creation, RefusesNamesThatAreNoFileName)
     ASSERT_TRUE(WriteFile(dir / "item", "x"));
     FSRef folder = RefFor(dir.path());
     FSRef item = RefFor(dir / "item");
-    const QString bad[] = {QString::fromUtf16(u"\xD800x"), QString::fromUtf16(u"\xDC41"),
-                           "a/b", QString("a") + QChar(0)};
+    const QString bad[] = {QString::fromUtf16(u"\xD800x"), QString::fromUtf16(u"\xDC41"), "a/b",
+                           QString("a") + QChar(0)};
     for (const QString& name : bad) {
         SCOPED_TRACE(name.toStdString());
         const std::vector<UniChar> units = UnitsOf(name);

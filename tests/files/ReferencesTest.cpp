@@ -15,14 +15,18 @@
 
 using namespace testsupport;
 
-namespace {
+namespace
+{
 
 struct NameCase {
     const char* what;
     QByteArray name;
 };
 
-void PrintTo(const NameCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const NameCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 QByteArray bytesOfLength(int n, char fill)
 {
@@ -36,11 +40,14 @@ const NameCase kNames[] = {
     {"255 bytes", bytesOfLength(251, 'c') + ".png"},
     {"not UTF-8", QByteArray("caf\xe9-\xff\xfe.jpg")},
     {"UTF-8 outside the basic plane", QByteArray("\xf0\x9f\x93\xb7 snap.jpg")},
-    {"starts like a token", QByteArray("\x01" "1f")},
+    {"starts like a token", QByteArray("\x01"
+                                       "1f")},
     {"spaces and dots", "  . odd name ..jpg"},
 };
 
-class NameRoundTrip : public ::testing::TestWithParam<NameCase> {};
+class NameRoundTrip : public ::testing::TestWithParam<NameCase>
+{
+};
 
 TEST_P(NameRoundTrip, ReferenceSpecificationPathAndNameAgree)
 {

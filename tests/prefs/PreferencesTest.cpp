@@ -6,11 +6,11 @@
 #include "support/TestSupport.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QSize>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -164,11 +164,12 @@ TEST_F(PrefsTest, DatesAreWrittenInWholeSecondsThatOtherReadersTake)
     ASSERT_EQ(testsupport::MissingProgram(u"python3"_s, "python3"), "");
     const QString python = QStandardPaths::findExecutable(u"python3"_s);
     QProcess reader;
-    reader.start(python, {u"-c"_s,
-                          u"import plistlib, sys\n"
-                          "values = plistlib.load(open(sys.argv[1], 'rb'))\n"
-                          "print(values['leap day'].isoformat(), values['before 1970'].isoformat())"_s,
-                          QString::fromUtf8(file("config"))});
+    reader.start(python,
+                 {u"-c"_s,
+                  u"import plistlib, sys\n"
+                  "values = plistlib.load(open(sys.argv[1], 'rb'))\n"
+                  "print(values['leap day'].isoformat(), values['before 1970'].isoformat())"_s,
+                  QString::fromUtf8(file("config"))});
     ASSERT_TRUE(reader.waitForFinished(60'000));
     EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
     EXPECT_EQ(reader.readAllStandardOutput().trimmed(), "2024-02-29T13:14:15 1969-12-30T23:59:59");
@@ -420,7 +421,14 @@ TEST(PropertyList, StoresEachValueInTheKindItHasInAFile)
 // write would fail on; what the reader does take survives a write and a read.
 TEST(PropertyList, WhatItReadsItCanWriteAndReadAgain)
 {
-    const QByteArray xml("<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n\n<plist version=\"1.0\">\n\t<dict>\n\t\t<key>l+++++++++++++++++++++++++333333333333333333333333333333333333333SSSSSS\rwindo\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\rSSSSSSSSSSSSSSSSSSSSSSSSetfSSSSSS++++++++Eio>Window</key>\n\t\t<dict>\n\t\t\t<key>x05ce</key>\n\t\t\t<string>20 10 400 300</string>\n\t\t\t<key>Open</key>\n\t\t\t<false/>\n\t\t</dict>\n\t</dict>\n</plist>\n");
+    const QByteArray xml(
+        "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n\n<plist "
+        "version=\"1.0\">\n\t<dict>\n\t\t<key>l+++++++++++++++++++++++++"
+        "333333333333333333333333333333333333333SSSSSS\rwindo\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r"
+        "\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\r\rSSSSSSSSSSSSSSSSSSSSSSSS"
+        "etfSSSSSS++++++++Eio>Window</key>\n\t\t<dict>\n\t\t\t<key>x05ce</key>\n\t\t\t<string>20 "
+        "10 400 "
+        "300</string>\n\t\t\t<key>Open</key>\n\t\t\t<false/>\n\t\t</dict>\n\t</dict>\n</plist>\n");
     const ParsedPropertyList parsed = parsePropertyList(xml);
     EXPECT_FALSE(parsed.ok);
     EXPECT_TRUE(parsed.values.isEmpty());

@@ -23,9 +23,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-namespace testsupport {
+namespace testsupport
+{
 
-namespace {
+namespace
+{
 constexpr uid_t kNobody = 65534;
 }
 
@@ -37,7 +39,8 @@ TempFolder::TempFolder()
     ::chmod(m_path.constData(), 0777);
 }
 
-namespace {
+namespace
+{
 
 // Removes the entry name of the open folder parent and everything in it,
 // through descriptors, so that trees deeper than any path can be are
@@ -196,7 +199,10 @@ QByteArray ReadFile(const QByteArray& path)
     return out;
 }
 
-bool MakeFolder(const QByteArray& path) { return ::mkdir(path.constData(), 0777) == 0; }
+bool MakeFolder(const QByteArray& path)
+{
+    return ::mkdir(path.constData(), 0777) == 0;
+}
 
 bool Exists(const QByteArray& path)
 {
@@ -342,7 +348,8 @@ bool SetAttribute(const QByteArray& path, const char* name, const QByteArray& va
     return ::lsetxattr(path.constData(), name, value.constData(), size_t(value.size()), 0) == 0;
 }
 
-namespace {
+namespace
+{
 
 bool writeText(const char* path, const QByteArray& text)
 {
@@ -369,8 +376,8 @@ bool mountRamfs(const QByteArray& folder, uid_t uid, gid_t gid)
 
 } // namespace
 
-std::optional<std::string> RunWithoutAttributes(
-    const std::function<std::string(const QByteArray& folder)>& work)
+std::optional<std::string>
+RunWithoutAttributes(const std::function<std::string(const QByteArray& folder)>& work)
 {
     TempFolder mountPoint;
     int out[2];
@@ -385,7 +392,8 @@ std::optional<std::string> RunWithoutAttributes(
         if (!mountRamfs(mountPoint.path(), uid, gid))
             ::_exit(2);
         const std::string report = work(mountPoint.path());
-        const bool written = ::write(out[1], report.data(), report.size()) == ssize_t(report.size());
+        const bool written =
+            ::write(out[1], report.data(), report.size()) == ssize_t(report.size());
         ::_exit(written ? 0 : 1);
     }
     ::close(out[1]);

@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // A temporary folder that everybody may enter, so that an unprivileged child
 // can work in it too.
 // Removed with everything in it, whatever the names' bytes or permissions.
-class TempFolder {
+class TempFolder
+{
 public:
     TempFolder();
     ~TempFolder();
@@ -90,7 +92,7 @@ bool SetAttribute(const QByteArray& path, const char* name, const QByteArray& va
 // extended attributes (a ramfs mounted in a private user and mount
 // namespace), and gives back the text work returned. Empty optional when
 // this machine does not allow such a mount.
-std::optional<std::string> RunWithoutAttributes(
-    const std::function<std::string(const QByteArray& folder)>& work);
+std::optional<std::string>
+RunWithoutAttributes(const std::function<std::string(const QByteArray& folder)>& work);
 
 } // namespace testsupport

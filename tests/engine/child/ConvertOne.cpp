@@ -24,7 +24,9 @@ int main(int argc, char** argv)
             // Stands in for a full disk: every write past the limit fails.
             std::signal(SIGXFSZ, SIG_IGN);
             const rlim_t bytes = std::strtoull(argv[++i], nullptr, 10);
-            struct rlimit limit{bytes, bytes};
+            struct rlimit limit {
+                bytes, bytes
+            };
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 return 3;
         } else {
