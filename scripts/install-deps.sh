@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build ccache pkg-config
+    build-essential cmake ninja-build ccache pkg-config git
     # UiTools' CMake package asks for Qt's OpenGL module.
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev
     # Qt's Wayland platform, for Wayland sessions, and a headless Wayland
@@ -22,8 +22,12 @@ packages=(
     lintian man-db groff-base bash-completion
     # Test pictures of formats libvips cannot write; screenshots under Xvfb.
     imagemagick xvfb xauth x11-utils
-    # An independent reader of the property-list files the tests write.
-    python3
+    # An independent reader of the property-list files the tests write, and
+    # of the metadata in the outputs (exiftool).
+    python3 libimage-exiftool-perl
+    # lrelease compiles the translations; Qt's own translations for its
+    # dialogs; the format check the test script runs.
+    qt6-l10n-tools qt6-translations-l10n clang-format
 )
 # The fuzz targets (scripts/fuzz.sh, which the tests run too) need clang and
 # libFuzzer, and llvm-15 for its symbolizer; "install-deps.sh fuzz" adds them.

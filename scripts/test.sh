@@ -8,6 +8,10 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh fuzz
 
+# Every C++ file the clone holds, as .clang-format lays it out, so that a
+# diff shows only what changed.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 # Paths relative to the clone, and no working folder in the hash, so a clone
 # in another folder reuses what an earlier build compiled.
