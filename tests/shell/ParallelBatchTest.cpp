@@ -4,8 +4,8 @@
 #include "ShellFixture.h"
 
 #include "app/engine/ConversionPool.h"
-#include "platform/graphics/PictureFiles.h"
 #include "platform/graphics/testing/TestPictures.h"
+#include "platform/memory/MemoryPolicy.h"
 
 #include <QAbstractButton>
 #include <QAction>
