@@ -10,6 +10,7 @@
 #include "app/shell/StatusDisplay.h"
 #include "file/CFile.h"
 #include "platform/graphics/PictureFiles.h"
+#include "platform/memory/MemoryPolicy.h"
 #include "platform/ui/Windows.h"
 
 #include <algorithm>

@@ -2,6 +2,7 @@
 #include "app/engine/ConversionPool.h"
 
 #include "platform/events/EventLoop.h"
+#include "platform/memory/MemoryPolicy.h"
 
 #include <QString>
 
@@ -64,9 +65,8 @@ ConversionPool::~ConversionPool()
 bool ConversionPool::HasRoomFor(UInt64 bytes) const
 {
     std::lock_guard lock(m_lock);
-    if (m_running >= m_workers)
-        return false;
-    return m_running == 0 || (m_bytesInUse <= m_budget && bytes <= m_budget - m_bytesInUse);
+    return m_running < m_workers &&
+           platform::AdmitsPicture(bytes, m_running, m_bytesInUse, m_budget);
 }
 
 bool ConversionPool::WorkerFree() const

@@ -40,8 +40,7 @@ public:
     ConversionPool& operator=(const ConversionPool&) = delete;
 
     // Whether a job whose picture takes bytes once decoded may start now: a
-    // worker is free and the bytes fit in what the running jobs leave of
-    // the budget. A picture larger than the whole budget runs alone.
+    // worker is free and the memory policy admits it (MemoryPolicy.h).
     bool HasRoomFor(UInt64 bytes) const;
     bool WorkerFree() const;
     bool Idle() const;

@@ -4,6 +4,7 @@
 
 #include "platform/files/FolderIndex.h"
 #include "platform/files/ItemAt.h"
+#include "platform/files/Paths.h"
 #include "platform/files/RefTable.h"
 
 #include <cctype>
@@ -112,6 +113,26 @@ OSErr refForPath(const QByteArray& path, FSRef* ref, struct stat* st)
 }
 
 } // namespace
+
+QByteArray platform::files::ParentOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash <= 0)
+        return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
+QByteArray platform::files::LastComponent(const QByteArray& path)
+{
+    if (path == "/")
+        return path;
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+QByteArray platform::files::Join(const QByteArray& folder, const QByteArray& name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
 
 OSErr platform::files::LocatePath(const QByteArray& path, bool followLast, QByteArray* actual)
 {

@@ -202,26 +202,6 @@ OSErr MakeRef(const QByteArray& path, FSRef* ref, struct stat* st)
     return MakeRefAt(at.folder(), at.name(), path, ref, st);
 }
 
-QByteArray ParentOf(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash <= 0)
-        return QByteArrayLiteral("/");
-    return path.left(slash);
-}
-
-QByteArray LastComponent(const QByteArray& path)
-{
-    if (path == "/")
-        return path;
-    return path.mid(path.lastIndexOf('/') + 1);
-}
-
-QByteArray Join(const QByteArray& folder, const QByteArray& name)
-{
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
 QByteArray NormalisePath(const QByteArray& input)
 {
     QByteArray absolute = input;

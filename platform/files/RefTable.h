@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/files/Files.h"
+#include "platform/files/Paths.h"
 
 #include <QByteArray>
 #include <sys/stat.h>
@@ -81,8 +82,5 @@ QByteArray NormalisePath(const QByteArray& path);
 // links, and so is the last item when followLast is set (it must then lead
 // to a folder).
 OSErr LocatePath(const QByteArray& path, bool followLast, QByteArray* actual);
-QByteArray ParentOf(const QByteArray& path);
-QByteArray LastComponent(const QByteArray& path);
-QByteArray Join(const QByteArray& folder, const QByteArray& name);
 
 } // namespace platform::files

@@ -9,14 +9,12 @@
 #include "TemporaryOutput.h"
 #include "VipsSupport.h"
 #include "platform/graphics/SaverTable.h"
-#include "platform/memory/UsableMemory.h"
 
 #include <vips/vips8>
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -79,27 +77,7 @@ void Save(const vips::VImage& picture, const SaverEntry& saver, CodecQ quality,
         vips::VImage::option()->set("in", picture)->set("target", target));
 }
 
-std::atomic<UInt64> gMemoryBudget{0};
-
-UInt64 DefaultMemoryBudget()
-{
-    const UInt64 usable = UsableMemory();
-    return usable ? usable / 4 : UInt64(1) << 30;
-}
-
 } // namespace
-
-UInt64 PictureMemoryBudget()
-{
-    static const UInt64 byDefault = DefaultMemoryBudget();
-    const UInt64 set = gMemoryBudget.load();
-    return set ? set : byDefault;
-}
-
-void SetPictureMemoryBudget(UInt64 bytes)
-{
-    gMemoryBudget = bytes;
-}
 
 void SetThreadsPerPicture(int threads)
 {

@@ -47,14 +47,6 @@ OSErr ProbePicture(const QByteArray& path, PictureHeader* header = nullptr);
 // batch calls it when it ends, and code that counts descriptors before it.
 void ForgetProbedPictures();
 
-// The memory that the pictures converting at one time in this process may
-// take together: a quarter of the memory the process may use (physical
-// memory, or its control group's limit when that is smaller) unless set; setting 0 brings
-// the default back. Several conversions at once count their decoded sizes
-// against it, and the JPEG saver's whole-picture buffer has to fit in it.
-UInt64 PictureMemoryBudget();
-void SetPictureMemoryBudget(UInt64 bytes);
-
 // The threads libvips gives each picture; 0 leaves libvips' own choice (one
 // per core). A process converting several pictures at once gives each one.
 void SetThreadsPerPicture(int threads);

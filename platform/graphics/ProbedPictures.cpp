@@ -1,6 +1,8 @@
 // The probes' findings, kept for the next open of the same unchanged file.
 #include "ProbedPictures.h"
 
+#include "platform/memory/MemoryPolicy.h"
+
 #include <algorithm>
 #include <list>
 #include <mutex>
@@ -32,13 +34,11 @@ std::list<Entry> gEntries; // the latest probe first
 int gKeptPictures = 0;
 UInt64 gKeptBytes = 0;
 
-// What a loader holds between reading the header and the pixels: at most
-// the file's bytes (some map the whole file), and the whole picture for one
-// that decodes at its header.
+// What a loader holds between reading the header and the pixels.
 UInt64 CostOf(const PictureSource& source, const PictureHeader& header)
 {
-    const UInt64 fileBytes = UInt64(std::max(0LL, source.Identity().size));
-    return fileBytes + (source.DecodesWholeAtHeader() ? DecodedBytes(header) : 0);
+    return KeptPictureCost(UInt64(std::max(0LL, source.Identity().size)),
+                           source.DecodesWholeAtHeader(), DecodedBytes(header));
 }
 
 void LetGo(Entry& entry, std::vector<ProbedPicture>* released)

@@ -2,7 +2,7 @@
 #include "platform/graphics/SaverTable.h"
 
 #include "VipsSupport.h"
-#include "platform/graphics/PictureFiles.h"
+#include "platform/memory/MemoryPolicy.h"
 
 #include <vips/vips8>
 
@@ -236,12 +236,22 @@ int VipsQuality(CodecQ quality)
     return int(std::clamp(scaled, 1L, 100L));
 }
 
+namespace
+{
+
+WholePictureBuffer BufferFor(const SaverEntry& saver, CodecQ quality, const PictureShape& shape)
+{
+    if (!saver.wholePictureBytes)
+        return WholePictureBuffer::Omitted;
+    return ChooseWholePictureBuffer(saver.wholePictureBytes(shape, VipsQuality(quality)),
+                                    saver.reencodeAbove);
+}
+
+} // namespace
+
 bool ReencodesTables(const SaverEntry& saver, CodecQ quality, const PictureShape& shape)
 {
-    if (!saver.reencodeAbove || !saver.wholePictureBytes)
-        return false;
-    const UInt64 limit = std::min(saver.reencodeAbove, PictureMemoryBudget());
-    return saver.wholePictureBytes(shape, VipsQuality(quality)) > limit;
+    return BufferFor(saver, quality, shape) == WholePictureBuffer::Recoded;
 }
 
 std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureShape& shape)
@@ -255,8 +265,7 @@ std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureS
         options += option;
     };
     add(saver.options);
-    if (saver.wholePictureBytes && !ReencodesTables(saver, quality, shape) &&
-        saver.wholePictureBytes(shape, VipsQuality(quality)) <= PictureMemoryBudget())
+    if (BufferFor(saver, quality, shape) == WholePictureBuffer::Held)
         add(saver.wholePictureOptions);
     if (shape.fullChroma)
         add(saver.fullChromaOptions);

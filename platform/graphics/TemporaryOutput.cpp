@@ -4,6 +4,7 @@
 #include "VipsSupport.h"
 #include "platform/files/FolderIndex.h"
 #include "platform/files/ItemAt.h"
+#include "platform/files/Paths.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -45,17 +46,6 @@ mode_t NewFileMode()
             return 0666 & ~mode_t(std::stoul(line.substr(6), nullptr, 8));
     }
     return 0644;
-}
-
-QByteArray folderOf(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
-
-QByteArray nameOf(const QByteArray& path)
-{
-    return path.mid(path.lastIndexOf('/') + 1);
 }
 
 constexpr char kPrefix[] = ".tessaly-";
@@ -157,7 +147,7 @@ void ClearLeftoversOnce(int folder, const QByteArray& path)
 } // namespace
 
 TemporaryOutput::TemporaryOutput(const QByteArray& outputPath)
-    : m_folderPath(folderOf(outputPath)), m_outputName(nameOf(outputPath))
+    : m_folderPath(files::ParentOf(outputPath)), m_outputName(files::LastComponent(outputPath))
 {
     if (!outputPath.contains('/'))
         m_folderPath = ".";

@@ -2,6 +2,7 @@
 // it, and opening URLs through the desktop.
 #include "platform/launch/LaunchServices.h"
 
+#include "platform/files/Paths.h"
 #include "platform/text/TextEncoding.h"
 
 #include <QDesktopServices>
@@ -17,6 +18,9 @@
 
 const QString kLSItemIsInvisible = QStringLiteral("LSItemIsInvisible");
 
+using platform::files::LastComponent;
+using platform::files::ParentOf;
+
 namespace
 {
 
@@ -25,20 +29,6 @@ namespace
 constexpr qint64 kMaxSmallFileBytes = 1 << 20;
 
 constexpr std::array kBundleExtensions = {u"app", u"bundle", u"framework", u"plugin", u"kext"};
-
-QByteArray lastComponent(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? path : path.mid(slash + 1);
-}
-
-QByteArray parentOf(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash <= 0)
-        return QByteArrayLiteral("/");
-    return path.left(slash);
-}
 
 bool isBundleExtension(const QString& extension)
 {
@@ -69,10 +59,10 @@ std::optional<QByteArray> readSmallFile(const QByteArray& path)
 
 bool isListedInHiddenFile(const QByteArray& path)
 {
-    const auto list = readSmallFile(parentOf(path) + "/.hidden");
+    const auto list = readSmallFile(ParentOf(path) + "/.hidden");
     if (!list)
         return false;
-    const QByteArray name = lastComponent(path);
+    const QByteArray name = LastComponent(path);
     for (QByteArray line : list->split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
@@ -86,7 +76,7 @@ bool isInvisiblePath(const QByteArray& path)
 {
     if (path == "/")
         return false;
-    return lastComponent(path).startsWith('.') || isListedInHiddenFile(path);
+    return LastComponent(path).startsWith('.') || isListedInHiddenFile(path);
 }
 
 // A desktop entry whose main group says Type=Application.
@@ -114,7 +104,7 @@ bool isMountPoint(const QByteArray& path, const struct stat& st)
         return true;
     struct stat parent {
     };
-    return ::lstat(parentOf(path).constData(), &parent) == 0 && parent.st_dev != st.st_dev;
+    return ::lstat(ParentOf(path).constData(), &parent) == 0 && parent.st_dev != st.st_dev;
 }
 
 } // namespace
@@ -132,7 +122,7 @@ OSStatus LSCopyItemInfoForRef(const FSRef* inItemRef, LSRequestedInfo inWhichInf
     if (::lstat(path.constData(), &st) != 0)
         return platform::StatusFromErrno(errno);
 
-    const QString extension = PathExtensionOfName(NameFromBytes(lastComponent(path)));
+    const QString extension = PathExtensionOfName(NameFromBytes(LastComponent(path)));
     LSItemInfoFlags flags = 0;
     if (S_ISDIR(st.st_mode)) {
         flags |= kLSItemInfoIsContainer;

@@ -5,6 +5,7 @@
 #include "platform/graphics/PictureFiles.h"
 #include "platform/graphics/testing/JpegTesting.h"
 #include "platform/graphics/testing/TestPictures.h"
+#include "platform/memory/MemoryPolicy.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

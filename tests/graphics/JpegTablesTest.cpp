@@ -4,6 +4,7 @@
 #include "platform/graphics/PictureFiles.h"
 #include "platform/graphics/SaverTable.h"
 #include "platform/graphics/testing/TestPictures.h"
+#include "platform/memory/MemoryPolicy.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -71,14 +71,4 @@ TEST(PictureSizes, ThreadsPerPictureGoBackToLibvipsOwnChoice)
     EXPECT_EQ(platform::testing::CodecThreadsPerPicture(), byDefault);
 }
 
-TEST(PictureSizes, TheBudgetIsSetAndGivenBack)
-{
-    const UInt64 byDefault = platform::PictureMemoryBudget();
-    EXPECT_GT(byDefault, UInt64(0));
-    platform::SetPictureMemoryBudget(12345);
-    EXPECT_EQ(platform::PictureMemoryBudget(), 12345u);
-    platform::SetPictureMemoryBudget(0);
-    EXPECT_EQ(platform::PictureMemoryBudget(), byDefault);
-}
-
 } // namespace

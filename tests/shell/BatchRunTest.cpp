@@ -33,14 +33,7 @@ protected:
     {
         ShellTest::SetUp();
         storeCopyTo(destination.path());
-        auto* bar = static_cast<QProgressBar*>(gProgress);
-        QObject::connect(bar, &QProgressBar::valueChanged, bar,
-                         [this](int value) { progressValues.push_back(value); });
-    }
-    void TearDown() override
-    {
-        static_cast<QProgressBar*>(gProgress)->disconnect();
-        ShellTest::TearDown();
+        recordProgress();
     }
     // Three files in a folder: two pictures and a text file.
     QByteArray folderOfThree()
@@ -62,7 +55,6 @@ protected:
         EXPECT_FALSE(gSmallMessage->isVisible());
         EXPECT_EQ(static_cast<QLabel*>(gMessage)->text(), QString::fromLatin1(kIdleText));
     }
-    std::vector<int> progressValues;
 };
 
 TEST_F(BatchRun, OnePictureFile)

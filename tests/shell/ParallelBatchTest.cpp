@@ -4,12 +4,11 @@
 #include "ShellFixture.h"
 
 #include "app/engine/ConversionPool.h"
-#include "platform/graphics/PictureFiles.h"
 #include "platform/graphics/testing/TestPictures.h"
+#include "platform/memory/MemoryPolicy.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QProgressBar>
 
 #include <atomic>
 #include <mutex>
@@ -26,13 +25,10 @@ protected:
     void SetUp() override
     {
         ShellTest::SetUp();
-        auto* bar = static_cast<QProgressBar*>(gProgress);
-        QObject::connect(bar, &QProgressBar::valueChanged, bar,
-                         [this](int value) { progressValues.push_back(value); });
+        recordProgress();
     }
     void TearDown() override
     {
-        static_cast<QProgressBar*>(gProgress)->disconnect();
         ShellTest::TearDown();
         SetBatchWorkers(0);
         platform::SetPictureMemoryBudget(0);
@@ -64,7 +60,6 @@ protected:
         return nullptr;
     }
 
-    std::vector<int> progressValues;
     int seed = 0;
 };
 

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -96,6 +97,7 @@ void ShellTest::TearDown()
 {
     SetMessageObserver({});
     onMessage = nullptr;
+    QObject::disconnect(m_progressSpy);
     WaitUntil([] { return !BatchPending(); }, 60000);
     NavSetFolderChooser({});
     NavSetItemChooser({});
@@ -145,6 +147,13 @@ QStringList ShellTest::shown(int line) const
 QStringList ShellTest::fileMessages() const
 {
     return shown(1).filter(QRegularExpression(QStringLiteral("^File: ")));
+}
+
+void ShellTest::recordProgress()
+{
+    auto* bar = static_cast<QProgressBar*>(gProgress);
+    m_progressSpy = QObject::connect(bar, &QProgressBar::valueChanged, bar,
+                                     [this](int value) { progressValues.push_back(value); });
 }
 
 } // namespace shelltest

@@ -48,6 +48,9 @@ protected:
     // The texts shown on a line, in order.
     QStringList shown(int line) const;
     QStringList fileMessages() const;
+    // From now until the test ends, every value the progress bar takes goes
+    // to progressValues.
+    void recordProgress();
 
     testsupport::TempFolder config;
     testsupport::TempFolder source;
@@ -60,9 +63,13 @@ protected:
     QList<QByteArray> itemsAnswer;
     QStringList itemsPrompts;
     std::vector<std::pair<int, QString>> messages;
+    std::vector<int> progressValues;
     // Runs on every message, after it is recorded.
     std::function<void(int line, const QString& text)> onMessage;
     int exits = 0;
+
+private:
+    QMetaObject::Connection m_progressSpy;
 };
 
 } // namespace shelltest

@@ -8,9 +8,9 @@
 // anew and its old entry dropped.
 //
 // Bounded: a few hundred headers; at most kMaxKeptPictures opened pictures
-// (two descriptors each) and kMaxKeptPictureBytes of what their loaders
-// hold (the file's bytes at most, and the whole decoded picture for a
-// loader that decodes at its header), each kept at most kMaxKeptPictureAge.
+// (two descriptors each), costing together what the memory policy allows
+// (kMaxKeptPictureBytes in MemoryPolicy.h), each kept at most
+// kMaxKeptPictureAge.
 // Shared by every thread, under one lock: a probe on one thread and the
 // export on another is the common case.
 #pragma once
@@ -31,7 +31,6 @@ namespace platform::graphics
 {
 
 constexpr int kMaxKeptPictures = 16;
-constexpr UInt64 kMaxKeptPictureBytes = 64ULL << 20;
 constexpr std::chrono::seconds kMaxKeptPictureAge{30};
 
 // A probe's opened file and its picture with the header read (sequential

@@ -1,10 +1,13 @@
 // The memory a process may use, read from fake control-group trees laid out
-// as the kernel shows them under v2 and v1.
+// as the kernel shows them under v2 and v1, and the budget made of it.
+#include "platform/memory/MemoryPolicy.h"
 #include "platform/memory/UsableMemory.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <optional>
 #include <unistd.h>
 
 namespace
@@ -78,19 +81,67 @@ TEST(UsableMemory, TheTightestLimitOfTheGroupAndTheGroupsAboveIt)
     }
 }
 
-TEST(UsableMemory, IsPhysicalMemoryUnlessTheGroupAllowsLess)
+TEST(MemoryPolicy, TheBudgetIsAQuarterOfPhysicalMemoryOrOfTheGroupsLimit)
 {
     const UInt64 physical = UInt64(::sysconf(_SC_PHYS_PAGES)) * UInt64(::sysconf(_SC_PAGESIZE));
-    TempFolder root;
-    EXPECT_EQ(platform::UsableMemory(root.path()), physical) << "no cgroup file at all";
+    ASSERT_GT(physical, kGiB / 4);
+    struct Budget {
+        const char* what;
+        std::optional<QByteArray> groups; // proc/self/cgroup, or none at all
+        std::vector<std::pair<QByteArray, QByteArray>> files;
+        UInt64 usable;
+    };
+    const Budget cases[] = {
+        {"no cgroup file", std::nullopt, {}, physical},
+        {"v2, a limit on a nested group",
+         "0::/user.slice/user-1000.slice/app.scope\n",
+         {{"user.slice/user-1000.slice/app.scope/memory.max", "268435456\n"},
+          {"user.slice/memory.max", "max\n"}},
+         kGiB / 4},
+        {"v2, \"max\"", "0::/a\n", {{"a/memory.max", "max\n"}}, physical},
+        {"v2, a group without a limit file", "0::/a\n", {}, physical},
+        {"v1, a limit",
+         "4:memory:/j\n",
+         {{"memory/j/memory.limit_in_bytes", "268435456\n"}},
+         kGiB / 4},
+        {"v1, unlimited",
+         "4:memory:/\n",
+         {{"memory/memory.limit_in_bytes", "9223372036854771712\n"}},
+         physical},
+        {"a limit above physical memory",
+         "0::/big\n",
+         {{"big/memory.max", QByteArray::number(physical * 2) + '\n'}},
+         physical},
+    };
+    for (const Budget& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder root;
+        if (c.groups) {
+            ASSERT_TRUE(WriteFile(root / "proc/self/cgroup", *c.groups));
+        }
+        for (const auto& [file, text] : c.files)
+            ASSERT_TRUE(WriteFile(root / "sys/fs/cgroup/" + file, text));
+        EXPECT_EQ(platform::UsableMemory(root.path()), c.usable);
+        EXPECT_EQ(platform::DefaultPictureMemoryBudget(root.path()), c.usable / 4);
+    }
+}
 
-    ASSERT_TRUE(WriteFile(root / "proc/self/cgroup", "0::/small\n"));
-    ASSERT_TRUE(WriteFile(root / "sys/fs/cgroup/small/memory.max", "268435456\n"));
-    EXPECT_EQ(platform::UsableMemory(root.path()), std::min(physical, kGiB / 4));
+TEST(MemoryPolicy, TheBudgetIsSetAndGivenBack)
+{
+    const UInt64 byDefault = platform::PictureMemoryBudget();
+    EXPECT_EQ(byDefault, platform::DefaultPictureMemoryBudget());
+    platform::SetPictureMemoryBudget(12345);
+    EXPECT_EQ(platform::PictureMemoryBudget(), 12345u);
+    platform::SetPictureMemoryBudget(0);
+    EXPECT_EQ(platform::PictureMemoryBudget(), byDefault);
+}
 
-    ASSERT_TRUE(WriteFile(root / "sys/fs/cgroup/small/memory.max",
-                          QByteArray::number(physical * 2) + '\n'));
-    EXPECT_EQ(platform::UsableMemory(root.path()), physical) << "a limit above what there is";
+TEST(MemoryPolicy, AKeptPictureCostsItsFileAndWhatItsLoaderDecodedAtTheHeader)
+{
+    constexpr UInt64 kAll = std::numeric_limits<UInt64>::max();
+    EXPECT_EQ(platform::KeptPictureCost(1000, false, 50000), 1000u);
+    EXPECT_EQ(platform::KeptPictureCost(1000, true, 50000), 51000u);
+    EXPECT_EQ(platform::KeptPictureCost(1000, true, kAll), kAll) << "a header that claims too much";
 }
 
 } // namespace
