@@ -71,8 +71,9 @@ void ShellTest::SetUp()
     // Each test starts from an empty domain; quitting after a batch is
     // turned off unless a test is about it.
     WriteSetting(kQuitWhenDoneSetting, false);
-    if (!gWindow)
+    if (!gWindow) {
         ASSERT_EQ(StartApplication(), noErr);
+    }
     ASSERT_NE(gWindow, nullptr);
     AEInstallEventHandler(kCoreEventClass, kAEOpenDocuments, countingHandler, 0, false);
     gStopping = false;
