@@ -6,6 +6,8 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config git
     # UiTools' CMake package asks for Qt's OpenGL module.
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev
+    # Qt SVG draws the application's icon in the main window at any scaling.
+    qt6-svg-dev
     # Qt's Wayland platform, for Wayland sessions, and a headless Wayland
     # compositor for the tests that run the programs as its clients.
     qt6-wayland weston

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots of the main window, idle and busy, under a
-# virtual X server (Xvfb), and writes them to docs/ (or the folder given).
-# The busy one is taken while a folder of large generated pictures converts.
+# Takes the README's screenshots of the main window, idle and busy, and idle
+# once more at 200% scaling, under a virtual X server (Xvfb), and writes them
+# to docs/ (or the folder given). The busy one is taken while a folder of
+# large generated pictures converts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -65,6 +66,16 @@ app_pid=$!
 id="$(window_id)"
 sleep 1
 shoot "$id" "$docs/screenshot-idle.png"
+kill "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=""
+
+# Idle at 200%, as on a desktop scaled for a high-density screen.
+QT_SCALE_FACTOR=2 build/release/bin/tessaly &
+app_pid=$!
+id="$(window_id)"
+sleep 1
+shoot "$id" "$docs/screenshot-idle-200.png"
 kill "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 app_pid=""

@@ -14,6 +14,16 @@ struct OpaqueIconRef {
     QIcon icon;
 };
 
+namespace
+{
+QString gApplicationIconFile;
+} // namespace
+
+QString platform::ApplicationIconFile()
+{
+    return gApplicationIconFile;
+}
+
 CFBundleRef CFBundleGetMainBundle()
 {
     static OpaqueCFBundleRef mainBundle;
@@ -58,11 +68,13 @@ OSErr RegisterIconRefFromFSRef(OSType, OSType, const FSRef* iconFile, IconRef* t
     QByteArray path;
     if (OSErr err = platform::PathOfRef(*iconFile, &path); err != noErr)
         return err;
-    QIcon icon(QFile::decodeName(path));
+    const QString file = QFile::decodeName(path);
+    QIcon icon(file);
     if (icon.isNull())
         return paramErr;
     if (qobject_cast<QApplication*>(QCoreApplication::instance()))
         QApplication::setWindowIcon(icon);
+    gApplicationIconFile = file;
     *theIconRef = new OpaqueIconRef{icon};
     return noErr;
 }

@@ -25,3 +25,9 @@ OSErr RegisterIconRefFromFSRef(OSType creator, OSType iconType, const FSRef* ico
                                IconRef* theIconRef);
 // Gives back an icon reference that RegisterIconRefFromFSRef handed out.
 OSErr ReleaseIconRef(IconRef theIconRef);
+
+namespace platform
+{
+// The file last registered as the application's icon; empty before.
+QString ApplicationIconFile();
+} // namespace platform

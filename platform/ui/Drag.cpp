@@ -1,6 +1,8 @@
 // Drags and drops on windows with installed handlers, through an event filter.
 #include "platform/ui/Drag.h"
 
+#include "platform/ui/DropArea.h"
+
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
@@ -252,6 +254,10 @@ OSErr ShowDragHilite(DragRef drag, RgnHandle region, Boolean)
 {
     if (!drag || !drag->window || !region)
         return badDragRefErr;
+    if (auto* area = drag->window->findChild<platform::DropArea*>()) {
+        area->setHilited(true);
+        return noErr;
+    }
     auto* hilite = drag->window->findChild<QFrame*>(kHiliteName, Qt::FindDirectChildrenOnly);
     if (!hilite) {
         hilite = new QFrame(drag->window);
@@ -271,6 +277,8 @@ OSErr HideDragHilite(DragRef drag)
 {
     if (!drag || !drag->window)
         return badDragRefErr;
+    if (auto* area = drag->window->findChild<platform::DropArea*>())
+        area->setHilited(false);
     if (auto* hilite = drag->window->findChild<QFrame*>(kHiliteName, Qt::FindDirectChildrenOnly))
         hilite->hide();
     return noErr;

@@ -75,8 +75,9 @@ OSErr GetFlavorFlags(DragRef drag, DragItemRef item, FlavorType type, FlavorFlag
 OSErr GetFlavorData(DragRef drag, DragItemRef item, FlavorType type, void* dataPtr, Size* dataSize,
                     UInt32 dataOffset);
 
-// Outlines the region of the window the drag is over; the outline is a child
-// widget named "dragHilite".
+// Shows that the window takes the drag: a window with a drop area (the
+// interface files' "DropArea") has it filled; any other gets the region
+// outlined by a child widget named "dragHilite".
 OSErr ShowDragHilite(DragRef drag, RgnHandle region, Boolean inside);
 OSErr HideDragHilite(DragRef drag);
 

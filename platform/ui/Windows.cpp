@@ -1,6 +1,8 @@
 // Interface files through QUiLoader, and window operations over QWidget.
 #include "platform/ui/Windows.h"
 
+#include "platform/ui/DropArea.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -160,6 +162,21 @@ void connectCommands(QWidget* window, QWidget* root)
         window->installEventFilter(new CloseToCommand(window));
 }
 
+// Interface files name the platform's own widget classes beside Qt's.
+class Loader : public QUiLoader
+{
+public:
+    QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override
+    {
+        if (className == u"DropArea") {
+            auto* area = new platform::DropArea(parent);
+            area->setObjectName(name);
+            return area;
+        }
+        return QUiLoader::createWidget(className, parent, name);
+    }
+};
+
 QWidget* load(IBNibRef nib, const QString& name, OSStatus* status)
 {
     *status = noErr;
@@ -168,7 +185,7 @@ QWidget* load(IBNibRef nib, const QString& name, OSStatus* status)
         *status = kIBCarbonRuntimeCantFindObject;
         return nullptr;
     }
-    QUiLoader loader;
+    Loader loader;
     QWidget* widget = loader.load(&file, nullptr);
     if (!widget)
         *status = kIBCarbonRuntimeCantFindObject;

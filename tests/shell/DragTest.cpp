@@ -2,12 +2,12 @@
 #include "ShellFixture.h"
 
 #include "app/shell/DragHandlers.h"
+#include "platform/ui/DropArea.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDropEvent>
-#include <QFrame>
 #include <QMimeData>
 #include <QUrl>
 
@@ -57,8 +57,8 @@ protected:
     }
     bool hilited() const
     {
-        auto* frame = gWindow->findChild<QFrame*>(QStringLiteral("dragHilite"));
-        return frame && frame->isVisible();
+        auto* area = gWindow->findChild<platform::DropArea*>();
+        return area && area->isHilited();
     }
     // The items of the dropped list, as paths, once the drop was handled.
     QList<QByteArray> droppedItems()
