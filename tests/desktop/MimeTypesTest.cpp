@@ -140,8 +140,9 @@ TEST(LauncherMimeTypes, AreTheKindsTheImporterReads)
         SCOPED_TRACE(sample.suffix);
         TempFolder folder;
         QByteArray path;
-        if (sample.maker == Maker::Magick)
+        if (sample.maker == Maker::Magick) {
             ASSERT_EQ(testsupport::MissingProgram(QStringLiteral("convert"), "imagemagick"), "");
+        }
         ASSERT_TRUE(Make(sample, folder, &path)) << "cannot make the sample";
         const QString mime = mimeDatabase.mimeTypeForFile(QString::fromUtf8(path)).name();
         EXPECT_EQ(listed.contains(mime), sample.listed) << qPrintable(mime);

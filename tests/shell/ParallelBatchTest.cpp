@@ -225,8 +225,9 @@ TEST_F(ParallelBatch, TheMemoryBudgetHoldsLargePicturesBack)
         EXPECT_GE(mostRunning, 1);
         EXPECT_LE(mostRunning, c.mostAtOnce);
         EXPECT_EQ(mostBytes % onePicture, 0u);
-        if (c.mostAtOnce > 1)
+        if (c.mostAtOnce > 1) {
             EXPECT_LE(mostBytes, c.budget);
+        }
         EXPECT_EQ(ListFolder(into).size(), 4u);
     }
 }

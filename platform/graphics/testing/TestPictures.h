@@ -20,7 +20,7 @@ struct TestPictureOptions {
     int orientation = 0;               // EXIF orientation tag to store; 0 stores none
     bool iccProfile = false;           // embed libvips' sRGB profile
     int frames = 1;                    // more than one: an animation whose frames differ
-    QByteArray xmp;                    // an XMP packet to store
+    QByteArray xmp = {};               // an XMP packet to store
     const char* saveOptions = nullptr; // more saver options, libvips' text ("Q=90")
     int seed = 1;
 };
