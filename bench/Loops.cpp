@@ -85,7 +85,8 @@ bool ConvertWithLibvips(const QByteArray& file, const platform::graphics::SaverE
         sampling && std::string_view(sampling).starts_with("4:4:4");
     const platform::graphics::PictureShape shape{picture.width(), picture.height(), picture.bands(),
                                                  fullChroma};
-    std::string options = platform::graphics::SaverOptions(saver, codecHighQuality, shape);
+    std::string options =
+        platform::graphics::SaverOptions(saver, {saver.exportType, codecHighQuality}, shape);
     if (platform::graphics::ReencodesTables(saver, codecHighQuality, shape))
         options += std::string(",") + saver.wholePictureOptions;
     if (!floor.extraOptions.isEmpty())

@@ -2,6 +2,7 @@
 #include "app/engine/ExporterCatalogue.h"
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/SaverTable.h"
 #include "platform/text/TextEncoding.h"
 
 #include <QtEndian>
@@ -99,15 +100,23 @@ void GetExportTypes()
     QTDisposeAtomContainer(list);
 }
 
+SInt16 FindExporterForExtension(const CFStringRef& extension)
+{
+    const QByteArray wanted = extension.toUtf8();
+    for (SInt16 i = 0; i < gNumberExporters; ++i) {
+        if (platform::graphics::SameExtension(gTheExporters[i].extensionRef.toUtf8().constData(),
+                                              wanted.constData()))
+            return i;
+    }
+    return -1;
+}
+
 Boolean GetTypeForExtension(const CFStringRef& extension, OSType& exportType)
 {
     GetExportTypes();
-    Boolean found = false;
-    for (SInt16 i = 0; i < gNumberExporters; ++i) {
-        if (gTheExporters[i].extensionRef.compare(extension, Qt::CaseInsensitive) == 0) {
-            exportType = gTheExporters[i].exportType;
-            found = true;
-        }
-    }
-    return found;
+    const SInt16 found = FindExporterForExtension(extension);
+    if (found < 0)
+        return false;
+    exportType = gTheExporters[found].exportType;
+    return true;
 }

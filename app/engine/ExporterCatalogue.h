@@ -28,8 +28,11 @@ extern ExporterInfo* gTheExporters;
 // the next call tries again.
 void GetExportTypes();
 // Finds the entry whose extension equals extension, ignoring letter case (the
-// last one when several do), and gives its export type.
+// first one when several do, the rule the saver table follows too), and
+// gives its export type.
 Boolean GetTypeForExtension(const CFStringRef& extension, OSType& exportType);
+// The index in gTheExporters of that entry, or -1.
+SInt16 FindExporterForExtension(const CFStringRef& extension);
 // Writes the code's four characters in reading order and a NUL into buffer
 // (at least 5 bytes); returns buffer.
 char* FourCharCodeToStr(FourCharCode code, char* buffer);
