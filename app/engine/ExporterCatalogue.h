@@ -1,5 +1,7 @@
 // The catalogue of export types: whatever the graphics exporters can write,
-// listed once and kept for the life of the process.
+// listed once and kept for the life of the process. It is a view of the
+// saver table (platform/graphics/SaverTable.h), the one list of exports,
+// and so is the format popup, which is filled from it.
 #pragma once
 
 #include "platform/MacTypes.h"
