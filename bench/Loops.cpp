@@ -37,13 +37,15 @@ void PrintResult(const QElapsedTimer& timer)
 } // namespace
 
 int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
-                  const QByteArray& extension)
+                  const QByteArray& extension, const QByteArray& quality)
 {
     // The chosen extension goes where the preferences window puts it, in a
     // preference store of this run's own.
     QTemporaryDir configuration;
     qputenv("XDG_CONFIG_HOME", configuration.path().toUtf8());
     WriteSetting(kLastImageURLExtensionSetting, QString::fromUtf8(extension));
+    if (!quality.isEmpty())
+        WriteSetting(kQualitySetting, quality.toInt());
     GetExportTypes(); // at start-up, as the application does
     FSRef folder;
     if (platform::RefFromPath(destination, &folder) != 0)
