@@ -141,9 +141,13 @@ QByteArray XmpWithoutLocation(QByteArray packet)
                 break;
             }
             writer.writeStartElement(reader.qualifiedName().toString());
-            for (const auto& declaration : reader.namespaceDeclarations())
-                writer.writeNamespace(declaration.namespaceUri().toString(),
-                                      declaration.prefix().toString());
+            for (const auto& declaration : reader.namespaceDeclarations()) {
+                if (declaration.prefix().isEmpty())
+                    writer.writeDefaultNamespace(declaration.namespaceUri().toString());
+                else
+                    writer.writeNamespace(declaration.namespaceUri().toString(),
+                                          declaration.prefix().toString());
+            }
             for (const auto& attribute : reader.attributes()) {
                 if (!IsLocationProperty(attribute.namespaceUri(), attribute.name()))
                     writer.writeAttribute(attribute.qualifiedName().toString(),
