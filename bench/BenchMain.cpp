@@ -8,7 +8,10 @@
 //   tessaly_bench app <work folder>            the application's rows
 //   tessaly_bench parallel <work folder> [N]   several pictures at once, N
 //                                              at a time (default: cores)
-//   tessaly_bench engine <sources> <dest> <ext>  one timed engine loop
+//   tessaly_bench quality <work folder>        the medium set at each quality
+//                                              level (time and bytes)
+//   tessaly_bench engine <sources> <dest> <ext> [quality]  one timed engine
+//                                              loop
 //   tessaly_bench floor <sources> <dest> <ext> [libvips options]
 //   tessaly_bench floor-parallel <sources> <dest> <ext> <threads>
 #include "AppRows.h"
@@ -135,6 +138,37 @@ int RunBenchmark(const QByteArray& work)
     return pass && lookupsPass ? 0 : 3;
 }
 
+// What each quality level costs: the medium set (40 camera JPEGs into WebP,
+// set (b) of the conversions) through the engine at every level the
+// preferences offer, beside the default row's bytes.
+int RunQualityBenchmark(const QByteArray& work)
+{
+    gWork = QFileInfo(QString::fromUtf8(work)).absoluteFilePath().toUtf8();
+    Corpus corpus;
+    if (!PrepareCorpus(gWork + "/corpus", &corpus))
+        return 1;
+    std::vector<Row> rows;
+    for (const char* extension : {"webp", "jpg"}) {
+        const Set set = Describe(QByteArray("40 3000x2000 JPEG>") + extension + " by level",
+                                 corpus.cameraJpegs, extension);
+        std::vector<Contender> levels;
+        for (const auto& [name, quality] : {std::pair{"Low 256", 256},
+                                            {"Normal 512", 512},
+                                            {"High 768 (default)", 768},
+                                            {"Best 1023", 1023},
+                                            {"Lossless 1024", 1024}})
+            levels.push_back(EngineAtQuality(gSelf, QByteArray("engine, ") + name, quality));
+        std::vector<Row> measured = MeasureFastest(set, levels, 1);
+        for (Row& row : measured) {
+            row.floorSeconds = measured[2].seconds;
+            row.peerBytes = measured[2].outputBytes;
+            rows.push_back(row);
+        }
+    }
+    PrintTable("Quality levels (x floor and bytes against the default level, High 768)", rows);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -152,8 +186,12 @@ int main(int argc, char** argv)
         return RunApplicationBenchmark(gSelf, args[1]);
     if (args.size() == 2 && args[0] == "lookups")
         return RunNameLookupBenchmark(args[1]) ? 0 : 3;
+    if (args.size() == 2 && args[0] == "quality")
+        return RunQualityBenchmark(args[1]);
     if (args.size() == 4 && args[0] == "engine")
         return RunEngineLoop(args[1], args[2], args[3]);
+    if (args.size() == 5 && args[0] == "engine")
+        return RunEngineLoop(args[1], args[2], args[3], args[4]);
     if (args.size() >= 2 && args.size() <= 3 && args[0] == "parallel")
         return RunParallelBenchmark(gSelf, args[1], args.size() == 3 ? args[2].toInt() : 0);
     if ((args.size() == 4 || args.size() == 5) && (args[0] == "floor" || args[0] == "floor-safe"))

@@ -13,6 +13,14 @@ Contender Engine(const QByteArray& self, const QByteArray& label)
             }};
 }
 
+Contender EngineAtQuality(const QByteArray& self, const QByteArray& label, int quality)
+{
+    return {label, [=](const Set& set, const QByteArray& out) {
+                return RunProcess(
+                    {self, "engine", set.sources, out, set.extension, QByteArray::number(quality)});
+            }};
+}
+
 Contender Floor(const QByteArray& self, const QByteArray& label, const QByteArray& options,
                 bool safeWrites)
 {

@@ -8,6 +8,8 @@
 
 // The engine, one file after another (self: this benchmark program).
 Contender Engine(const QByteArray& self, const QByteArray& label = "engine (ProcessFSRef)");
+// The engine with the "Quality" setting stored at quality (0..1024).
+Contender EngineAtQuality(const QByteArray& self, const QByteArray& label, int quality);
 // The libvips loop with the engine's saver options (and options added);
 // safeWrites writes each picture as the engine does.
 Contender Floor(const QByteArray& self, const QByteArray& label = "floor (libvips loop)",

@@ -37,13 +37,15 @@ void PrintResult(const QElapsedTimer& timer)
 } // namespace
 
 int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
-                  const QByteArray& extension)
+                  const QByteArray& extension, const QByteArray& quality)
 {
     // The chosen extension goes where the preferences window puts it, in a
     // preference store of this run's own.
     QTemporaryDir configuration;
     qputenv("XDG_CONFIG_HOME", configuration.path().toUtf8());
     WriteSetting(kLastImageURLExtensionSetting, QString::fromUtf8(extension));
+    if (!quality.isEmpty())
+        WriteSetting(kQualitySetting, quality.toInt());
     GetExportTypes(); // at start-up, as the application does
     FSRef folder;
     if (platform::RefFromPath(destination, &folder) != 0)
@@ -85,7 +87,8 @@ bool ConvertWithLibvips(const QByteArray& file, const platform::graphics::SaverE
         sampling && std::string_view(sampling).starts_with("4:4:4");
     const platform::graphics::PictureShape shape{picture.width(), picture.height(), picture.bands(),
                                                  fullChroma};
-    std::string options = platform::graphics::SaverOptions(saver, codecHighQuality, shape);
+    std::string options =
+        platform::graphics::SaverOptions(saver, {saver.exportType, codecHighQuality}, shape);
     if (platform::graphics::ReencodesTables(saver, codecHighQuality, shape))
         options += std::string(",") + saver.wholePictureOptions;
     if (!floor.extraOptions.isEmpty())

@@ -7,8 +7,9 @@
 #include <QByteArray>
 
 // Each prints "RESULT <seconds>" on standard output and returns the exit code.
+// quality, when not empty, is stored as the "Quality" setting first.
 int RunEngineLoop(const QByteArray& sources, const QByteArray& destination,
-                  const QByteArray& extension);
+                  const QByteArray& extension, const QByteArray& quality = {});
 struct FloorOptions {
     QByteArray destination;
     QByteArray extension;

@@ -5,8 +5,9 @@
 # and `tessaly --to`) beside the engine; then the conversions several at
 # once (the parallel floor, `tessaly --to -j N`, the window with
 # TESSALY_JOBS=N) beside the one-at-a-time engine and both mogrifys.
-# `bench/run.sh engine`, `bench/run.sh app` or `bench/run.sh parallel` runs
-# one part only; TESSALY_BENCH_JOBS sets N (the machine's cores by
+# Between them, a row per quality level on the medium set (time and bytes).
+# `bench/run.sh engine`, `bench/run.sh quality`, `bench/run.sh app` or
+# `bench/run.sh parallel` runs one part only; TESSALY_BENCH_JOBS sets N (the machine's cores by
 # default). Prints the tables and the targets; exits nonzero when a target
 # is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR, default
 # build/release/bench-work) for the next run.
@@ -36,6 +37,9 @@ part=${1:-all}
 status=0
 if [ "$part" = all ] || [ "$part" = engine ]; then
     build/release/bin/tessaly_bench run "$work" || status=$?
+fi
+if [ "$part" = all ] || [ "$part" = quality ]; then
+    build/release/bin/tessaly_bench quality "$work" || { s=$?; [ "$status" -ne 0 ] || status=$s; }
 fi
 if [ "$part" = all ] || [ "$part" = app ]; then
     build/release/bin/tessaly_bench app "$work" || { s=$?; [ "$status" -ne 0 ] || status=$s; }

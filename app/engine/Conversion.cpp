@@ -16,19 +16,6 @@ namespace
 
 constexpr qsizetype kMaxNameUnits = 255;
 
-// The chosen extension: the stored preference when it is a string, else the
-// first catalogue entry's. Null when there is neither.
-QString chosenExtension()
-{
-    const QString stored = StoredExportExtension();
-    if (!stored.isNull())
-        return stored;
-    GetExportTypes();
-    if (gNumberExporters <= 0)
-        return {};
-    return gTheExporters[0].extensionRef;
-}
-
 // The memory the picture takes once decoded, from its header; 0 when the
 // importer cannot say.
 UInt64 pictureBytes(const FSRef& source)
@@ -67,7 +54,7 @@ Boolean PlanConversion(const FSRef& source, ConversionJob& job, CFStringRef& out
 {
     if (!FSIsGraphicsFile(source))
         return false;
-    const QString extension = chosenExtension();
+    const QString extension = ChosenExportExtension();
     if (extension.isNull())
         return false;
     OSType exportType = 0;
@@ -77,8 +64,7 @@ Boolean PlanConversion(const FSRef& source, ConversionJob& job, CFStringRef& out
     if (outputName.isNull())
         return false;
     job.source = source;
-    job.exportType = exportType;
-    job.quality = codecHighQuality;
+    job.options = ChosenExportOptions(exportType);
     job.decodedBytes = pictureBytes(source);
     return true;
 }
@@ -108,13 +94,16 @@ OSErr RunConversionJob(const ConversionJob& job)
     if (err == noErr)
         err = GetGraphicsImporterForFile(&sourceSpec, &importer);
     if (err == noErr)
-        err = OpenADefaultComponent(GraphicsExporterComponentType, job.exportType, &exporter);
+        err =
+            OpenADefaultComponent(GraphicsExporterComponentType, job.options.exportType, &exporter);
     if (err == noErr)
         err = OSErr(GraphicsExportSetInputGraphicsImporter(exporter, importer));
     if (err == noErr)
         err = OSErr(GraphicsExportSetOutputFile(exporter, &outputSpec));
     if (err == noErr) {
-        GraphicsExportSetCompressionQuality(exporter, job.quality);
+        // The options' status is ignored, as the quality's always was: an
+        // exporter that refuses them writes at its defaults.
+        GraphicsExportSetExportOptions(exporter, &job.options);
         err = OSErr(GraphicsExportDoExport(exporter, nullptr));
     }
     // A failed export leaves no empty or partial output behind.

@@ -3,20 +3,20 @@
 #pragma once
 
 #include "platform/files/Files.h"
+#include "platform/graphics/Graphics.h"
 
 #include <QString>
 
 using CFStringRef = QString;
 
 // The codec work of one file, decided and claimed beforehand: it names its
-// source and its already claimed output and carries the export type and
-// quality, and touches no interface and no shared state, so it can run on a
-// worker thread.
+// source and its already claimed output and carries what the export is
+// asked for (read from the settings when it was planned), and touches no
+// interface and no shared state, so it can run on a worker thread.
 struct ConversionJob {
     FSRef source;
     FSRef output; // claimed, empty until written
-    OSType exportType = 0;
-    UInt32 quality = 0;
+    ExportOptions options;
     UInt64 decodedBytes = 0; // the source picture's, from its header
 };
 

@@ -1,5 +1,7 @@
 // The catalogue of export types: whatever the graphics exporters can write,
-// listed once and kept for the life of the process.
+// listed once and kept for the life of the process. It is a view of the
+// saver table (platform/graphics/SaverTable.h), the one list of exports,
+// and so is the format popup, which is filled from it.
 #pragma once
 
 #include "platform/MacTypes.h"
@@ -28,8 +30,11 @@ extern ExporterInfo* gTheExporters;
 // the next call tries again.
 void GetExportTypes();
 // Finds the entry whose extension equals extension, ignoring letter case (the
-// last one when several do), and gives its export type.
+// first one when several do, the rule the saver table follows too), and
+// gives its export type.
 Boolean GetTypeForExtension(const CFStringRef& extension, OSType& exportType);
+// The index in gTheExporters of that entry, or -1.
+SInt16 FindExporterForExtension(const CFStringRef& extension);
 // Writes the code's four characters in reading order and a NUL into buffer
 // (at least 5 bytes); returns buffer.
 char* FourCharCodeToStr(FourCharCode code, char* buffer);

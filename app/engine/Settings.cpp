@@ -1,7 +1,10 @@
 // Reading and writing the settings in the application's preference domain.
 #include "app/engine/Settings.h"
 
+#include "app/engine/ExporterCatalogue.h"
 #include "platform/prefs/Preferences.h"
+
+#include <limits>
 
 namespace
 {
@@ -15,8 +18,25 @@ bool isOfKind(const QVariant& value, SettingKind kind)
         return value.typeId() == QMetaType::QByteArray;
     case SettingKind::String:
         return value.typeId() == QMetaType::QString;
+    case SettingKind::Integer:
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            return true;
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+            return value.toULongLong() <= quint64(std::numeric_limits<qint64>::max());
+        default:
+            return false;
+        }
     }
     return false;
+}
+
+bool isWithinRange(const QVariant& value, const Setting& setting)
+{
+    return setting.kind != SettingKind::Integer ||
+           (value.toLongLong() >= setting.least && value.toLongLong() <= setting.most);
 }
 
 } // namespace
@@ -27,7 +47,8 @@ QVariant ReadSetting(const Setting& setting)
         CFPreferencesAppSynchronize(kCFPreferencesCurrentApplication);
     const QVariant stored =
         CFPreferencesCopyAppValue(setting.key, kCFPreferencesCurrentApplication);
-    return isOfKind(stored, setting.kind) ? stored : setting.defaultValue;
+    return isOfKind(stored, setting.kind) && isWithinRange(stored, setting) ? stored
+                                                                            : setting.defaultValue;
 }
 
 void WriteSetting(const Setting& setting, const QVariant& value)
@@ -60,4 +81,24 @@ CFStringRef StoredExportExtension()
 {
     const QVariant stored = ReadSetting(kLastImageURLExtensionSetting);
     return stored.isValid() ? stored.toString() : QString();
+}
+
+CFStringRef ChosenExportExtension()
+{
+    const QString stored = StoredExportExtension();
+    if (!stored.isNull())
+        return stored;
+    GetExportTypes();
+    if (gNumberExporters <= 0)
+        return {};
+    return gTheExporters[0].extensionRef;
+}
+
+ExportOptions ChosenExportOptions(OSType exportType)
+{
+    ExportOptions options;
+    options.exportType = exportType;
+    options.quality = CodecQ(ReadSetting(kQualitySetting).toLongLong());
+    options.stripLocation = ReadSetting(kStripLocationSetting).toBool();
+    return options;
 }

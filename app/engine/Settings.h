@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/files/Files.h"
+#include "platform/graphics/Graphics.h"
 
 #include <QString>
 #include <QVariant>
@@ -13,13 +14,16 @@
 
 using CFStringRef = QString;
 
-enum class SettingKind { Boolean, Data, String };
+enum class SettingKind { Boolean, Data, String, Integer };
 
 struct Setting {
     QString key;
     SettingKind kind;
     QVariant defaultValue; // invalid: no value
     bool synchronizeBeforeRead;
+    // An Integer outside least..most counts as absent.
+    qint64 least = 0;
+    qint64 most = 0;
 };
 
 // Whether to say goodbye and quit one second after a batch.
@@ -35,9 +39,17 @@ inline const Setting kCopyToLocationSetting{QStringLiteral("CopyToLocation"), Se
 inline const Setting kLastImageURLExtensionSetting{QStringLiteral("Last ImageURL Extension"),
                                                    SettingKind::String, QVariant(), false};
 
-inline const std::array<const Setting*, 4> kAllSettings{&kQuitWhenDoneSetting, &kCopyToSetting,
-                                                        &kCopyToLocationSetting,
-                                                        &kLastImageURLExtensionSetting};
+// The output quality on the platform's scale (0..1024, 1024 lossless);
+// without it, 768, the level every output had before there was a choice.
+inline const Setting kQualitySetting{
+    QStringLiteral("Quality"), SettingKind::Integer, 768, false, 0, 1024};
+// Whether outputs leave out where photos were taken.
+inline const Setting kStripLocationSetting{QStringLiteral("StripLocation"), SettingKind::Boolean,
+                                           false, false};
+
+inline const std::array<const Setting*, 6> kAllSettings{
+    &kQuitWhenDoneSetting,          &kCopyToSetting,  &kCopyToLocationSetting,
+    &kLastImageURLExtensionSetting, &kQualitySetting, &kStripLocationSetting};
 
 // The stored value when it is of the setting's kind, else its default.
 QVariant ReadSetting(const Setting& setting);
@@ -50,3 +62,9 @@ Boolean CopyTo();
 Boolean GetCopyToLocation(FSRef& folder);
 // The stored output extension; a null string when none is stored.
 CFStringRef StoredExportExtension();
+// The output extension to use: the stored one, else the first catalogue
+// entry's; a null string when there is neither.
+CFStringRef ChosenExportExtension();
+// What an export of exportType is asked for, from the settings as they are
+// now: its quality and whether location data is left out.
+ExportOptions ChosenExportOptions(OSType exportType);

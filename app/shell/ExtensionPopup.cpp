@@ -35,16 +35,14 @@ void InitExtensionPopup()
         return;
     DeleteMenuItems(menu, 1, CountMenuItems(menu));
     const QString stored = StoredExportExtension();
-    SInt16 selection = -1;
+    const SInt16 selection = stored.isNull() ? -1 : FindExporterForExtension(stored);
     for (SInt16 i = 0; i < gNumberExporters; ++i) {
         const ExporterInfo& entry = gTheExporters[i];
         const QString text =
             entry.extensionRef + QStringLiteral(" (") + entry.descriptionRef + u')';
         InsertMenuItemTextWithCFString(menu, text, MenuItemIndex(i), 0, MenuCommand(i + 1));
-        if (!stored.isNull() && stored.compare(entry.extensionRef, Qt::CaseInsensitive) == 0)
-            selection = SInt16(i + 1);
     }
     SyncPopupButtonToMenu(gExtensionPopupButton);
     if (selection >= 0)
-        SetControlValue(gExtensionPopupButton, selection);
+        SetControlValue(gExtensionPopupButton, SInt16(selection + 1));
 }

@@ -5,6 +5,8 @@
 #include "app/engine/Settings.h"
 #include "app/shell/Destination.h"
 #include "app/shell/ExtensionPopup.h"
+#include "app/shell/QualityPopup.h"
+#include "app/shell/SettingControls.h"
 #include "app/shell/StatusDisplay.h"
 #include "platform/ui/Windows.h"
 
@@ -16,6 +18,15 @@ ControlRef gCopyToLocationStaticText = nullptr;
 
 namespace
 {
+
+// The controls that show a setting and store each change at once: one line
+// each. The quality popup follows the format popup's choice.
+const SettingControl kQuitWhenDoneControl{kQuitWhenDoneSetting, 4, kCommandQuitWhenDone};
+const SettingControl kCopyToControl{kCopyToSetting, 16, kCommandCopyTo};
+const SettingControl kQualityControl{kQualitySetting, 5, kCommandQuality, QualityChoices};
+const SettingControl kStripLocationControl{kStripLocationSetting, 6, kCommandStripLocation};
+const SettingControl* const kSettingControls[] = {&kQuitWhenDoneControl, &kCopyToControl,
+                                                  &kQualityControl, &kStripLocationControl};
 
 void forgetControls()
 {
@@ -82,7 +93,8 @@ void HandlePreferencesCommand()
     print_message(kIdleText, 1);
     if (!gPreferencesWindow)
         return;
-    SetControlValue(gQuitWhenDoneCheckbox, QuitWhenDone() ? 1 : 0);
+    for (const SettingControl* bound : kSettingControls)
+        ShowSetting(gPreferencesWindow, *bound);
     InitExtensionPopup();
     InitCopyToControls();
     BringToFront(gPreferencesWindow);
@@ -134,16 +146,17 @@ OSStatus WindowEventHandlerProc(EventHandlerCallRef, EventRef event, void*)
     if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command,
                           nullptr, &command) != noErr)
         return eventNotHandledErr;
+    for (const SettingControl* bound : kSettingControls) {
+        if (StoreSetting(gPreferencesWindow, *bound, command.commandID))
+            break;
+    }
     switch (command.commandID) {
     case kCommandChooseCopyTo:
         HandleChooseCopyToLocation();
         return eventNotHandledErr;
-    case kCommandCopyTo: {
-        const bool on = GetControlValue(gCopyToCheckbox) != 0;
-        WriteSetting(kCopyToSetting, on);
-        enableCopyToChoice(on);
+    case kCommandCopyTo:
+        enableCopyToChoice(GetControlValue(gCopyToCheckbox) != 0);
         return eventNotHandledErr;
-    }
     case kCommandExportType: {
         MenuRef menu = nullptr;
         if (GetPopupButtonMenuRef(gExtensionPopupButton, &menu) != noErr)
@@ -151,11 +164,9 @@ OSStatus WindowEventHandlerProc(EventHandlerCallRef, EventRef event, void*)
         const UInt16 value = UInt16(GetControlValue(gExtensionPopupButton));
         if (value >= 1 && SInt32(value) <= gNumberExporters)
             WriteSetting(kLastImageURLExtensionSetting, gTheExporters[value - 1].extensionRef);
+        ShowSetting(gPreferencesWindow, kQualityControl);
         return eventNotHandledErr;
     }
-    case kCommandQuitWhenDone:
-        WriteSetting(kQuitWhenDoneSetting, GetControlValue(gQuitWhenDoneCheckbox) != 0);
-        return eventNotHandledErr;
     case kHICommandOK:
     case kHICommandCancel:
         DisposeWindow(gPreferencesWindow);

@@ -10,6 +10,8 @@ enum : UInt32 {
     kCommandQuitWhenDone = FOUR_CHAR_CODE("Qwdo"),
     kCommandCopyTo = FOUR_CHAR_CODE("Copy"),
     kCommandChooseCopyTo = FOUR_CHAR_CODE("Chse"),
+    kCommandQuality = FOUR_CHAR_CODE("Qlty"),
+    kCommandStripLocation = FOUR_CHAR_CODE("Sloc"),
 };
 
 extern WindowRef gPreferencesWindow;           // null while closed

@@ -14,10 +14,10 @@
 struct OpaqueComponentInstance {
     OSType type = 0;
     OSType subtype = 0;
-    QByteArray sourcePath; // an importer's file; an exporter's input
-    QByteArray outputPath; // an exporter's output file
-    CodecQ quality = codecNormalQuality;
-    UInt64 decodedBytes = 0; // an importer's picture, from its header
+    QByteArray sourcePath;                                // an importer's file; an exporter's input
+    QByteArray outputPath;                                // an exporter's output file
+    ExportOptions options{.quality = codecNormalQuality}; // an exporter's
+    UInt64 decodedBytes = 0;                              // an importer's picture, from its header
 };
 
 namespace
@@ -31,6 +31,7 @@ ComponentInstance Register(OSType type, OSType subtype)
     auto instance = new OpaqueComponentInstance;
     instance->type = type;
     instance->subtype = subtype;
+    instance->options.exportType = subtype;
     std::lock_guard lock(gInstancesLock);
     gInstances.insert(instance);
     return instance;
@@ -142,7 +143,18 @@ ComponentResult GraphicsExportSetCompressionQuality(GraphicsExportComponent ci, 
         return badComponentInstance;
     if (quality > codecLosslessQuality)
         return paramErr;
-    ci->quality = quality;
+    ci->options.quality = quality;
+    return noErr;
+}
+
+ComponentResult GraphicsExportSetExportOptions(GraphicsExportComponent ci,
+                                               const ExportOptions* options)
+{
+    if (!IsLive(ci, GraphicsExporterComponentType))
+        return badComponentInstance;
+    if (!options || options->exportType != ci->subtype || options->quality > codecLosslessQuality)
+        return paramErr;
+    ci->options = *options;
     return noErr;
 }
 
@@ -156,7 +168,7 @@ ComponentResult GraphicsExportDoExport(GraphicsExportComponent ci, unsigned long
         return paramErr;
     UInt64 written = 0;
     const OSErr status =
-        platform::ExportPicture(ci->sourcePath, ci->outputPath, ci->subtype, ci->quality, &written);
+        platform::ExportPicture(ci->sourcePath, ci->outputPath, ci->options, &written);
     if (status == noErr && actualSizeWritten)
         *actualSizeWritten = static_cast<unsigned long>(written);
     return status;

@@ -62,13 +62,14 @@ void SaveReencoded(const vips::VImage& picture, const SaverEntry& saver, const s
         throw vips::VError();
 }
 
-void Save(const vips::VImage& picture, const SaverEntry& saver, CodecQ quality,
+void Save(const vips::VImage& picture, const SaverEntry& saver, const ExportOptions& request,
           vips::VTarget& target)
 {
     const graphics::PictureShape shape{picture.width(), picture.height(), picture.bands(),
                                        graphics::FromFullChromaJpeg(picture)};
-    const std::string options = graphics::SaverOptions(saver, quality, shape);
-    if (graphics::ReencodesTables(saver, quality, shape)) {
+    const std::string options = graphics::SaverOptions(saver, request, shape);
+    if (graphics::ReencodesTables(saver, graphics::HonouredQuality(saver, request.quality),
+                                  shape)) {
         SaveReencoded(picture, saver, options, target);
         return;
     }
@@ -134,15 +135,15 @@ void ForgetProbedPictures()
     graphics::ForgetProbes();
 }
 
-OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath, OSType exportType,
-                    CodecQ quality, UInt64* bytesWritten)
+OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath,
+                    const ExportOptions& options, UInt64* bytesWritten)
 {
     if (outputPath.isEmpty())
         return paramErr;
     if (!graphics::EnsureVips())
         return codecErr;
-    const SaverEntry* saver = graphics::FindSaver(exportType);
-    if (!saver)
+    const SaverEntry* saver = graphics::FindSaver(options.exportType);
+    if (!saver || options.quality > codecLosslessQuality)
         return badComponentType;
 
     // The probe's opened file and header-read picture when it kept them for
@@ -181,6 +182,8 @@ OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath, 
             picture = picture.autorot();
         }
         picture = graphics::IntoSaverColour(picture);
+        if (options.stripLocation)
+            picture = graphics::WithoutLocation(picture);
         if (!saver->keepsTransparency && picture.has_alpha())
             picture = graphics::FlattenOntoWhite(picture);
         if (saver->decodeFirst)
@@ -188,7 +191,7 @@ OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath, 
 
         if (const OSErr status = output.Create())
             return status;
-        Save(picture, *saver, quality, output.Target());
+        Save(picture, *saver, options, output.Target());
         return output.Commit(bytesWritten);
     } catch (const vips::VError&) {
         graphics::TakeVipsError();

@@ -35,6 +35,18 @@ enum : CodecQ {
     codecLosslessQuality = 0x400,
 };
 
+// What one export is asked for besides its picture and its file: one value
+// from the conversion job through the exporter to the saver's options, so
+// that a new export setting is a field here and its use in SaverOptions,
+// not another setter or parameter on the way.
+struct ExportOptions {
+    OSType exportType = 0;
+    CodecQ quality = codecHighQuality; // 0..1024
+    // Leave out where the picture was taken: EXIF's GPS fields and XMP's
+    // location properties. The rest of the metadata stays.
+    bool stripLocation = false;
+};
+
 // --- components ------------------------------------------------------------------
 
 // 'grip' with 'PICT' gives an importer with no file (it can list the export
@@ -53,6 +65,9 @@ ComponentResult GraphicsExportSetInputGraphicsImporter(GraphicsExportComponent c
                                                        GraphicsImportComponent grip);
 ComponentResult GraphicsExportSetOutputFile(GraphicsExportComponent ci, const FSSpec* theFile);
 ComponentResult GraphicsExportSetCompressionQuality(GraphicsExportComponent ci, CodecQ quality);
+// Sets every option at once; the export type must be the exporter's own.
+ComponentResult GraphicsExportSetExportOptions(GraphicsExportComponent ci,
+                                               const ExportOptions* options);
 // Writes the picture into a temporary file beside the output file and renames
 // it over the output only when complete; on failure the temporary file is
 // removed and the output file is left as it was.

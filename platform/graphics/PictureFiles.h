@@ -1,7 +1,7 @@
 // The graphics module's work on files named by path, under the component
 // calls of Graphics.h (which only turn FSSpecs into paths and keep
 // settings). One call is one self-contained job (source, claimed output,
-// export type, quality) that touches no global state of the program, so
+// export options) that touches no global state of the program, so
 // tools and workers can run it as it is.
 #pragma once
 
@@ -51,13 +51,13 @@ void ForgetProbedPictures();
 // per core). A process converting several pictures at once gives each one.
 void SetThreadsPerPicture(int threads);
 
-// Converts the picture at sourcePath into exportType at quality (0..1024)
-// and puts it at outputPath, replacing what is there (the claimed, empty
+// Converts the picture at sourcePath as options say (export type, quality,
+// location data) and puts it at outputPath, replacing what is there (the claimed, empty
 // output file) only when the picture is complete. On failure nothing of the
 // export remains and outputPath is as it was; neither way does the call
 // keep a descriptor or any of the codec's memory (it takes what a probe of
 // sourcePath kept, and lets that go too).
-OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath, OSType exportType,
-                    CodecQ quality, UInt64* bytesWritten = nullptr);
+OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath,
+                    const ExportOptions& options, UInt64* bytesWritten = nullptr);
 
 } // namespace platform

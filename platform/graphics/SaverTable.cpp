@@ -146,7 +146,8 @@ bool EncoderWorks(const SaverEntry& entry)
     try {
         vips::VImage picture = vips::VImage::black(16, 16, vips::VImage::option()->set("bands", 3));
         vips::VTarget target = vips::VTarget::new_to_memory();
-        const std::string options = SaverOptions(entry, codecHighQuality, {16, 16, 3});
+        const std::string options =
+            SaverOptions(entry, {entry.exportType, codecHighQuality}, {16, 16, 3});
         vips::VImage::call_option_string(
             entry.saver, options.c_str(),
             vips::VImage::option()->set("in", picture)->set("target", target));
@@ -196,10 +197,15 @@ const SaverEntry* FindSaver(OSType exportType)
     return nullptr;
 }
 
+bool SameExtension(const char* a, const char* b)
+{
+    return a && b && g_ascii_strcasecmp(a, b) == 0;
+}
+
 const SaverEntry* FindSaverForExtension(const char* extension)
 {
     for (const SaverEntry* entry : AvailableSavers()) {
-        if (extension && std::strcmp(entry->extension, extension) == 0)
+        if (SameExtension(entry->extension, extension))
             return entry;
     }
     return nullptr;
@@ -254,8 +260,17 @@ bool ReencodesTables(const SaverEntry& saver, CodecQ quality, const PictureShape
     return BufferFor(saver, quality, shape) == WholePictureBuffer::Recoded;
 }
 
-std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureShape& shape)
+CodecQ HonouredQuality(const SaverEntry& saver, CodecQ quality)
 {
+    if (quality >= codecLosslessQuality && !saver.losslessOption)
+        return codecMaxQuality;
+    return std::min<CodecQ>(quality, codecLosslessQuality);
+}
+
+std::string SaverOptions(const SaverEntry& saver, const ExportOptions& request,
+                         const PictureShape& shape)
+{
+    const CodecQ quality = HonouredQuality(saver, request.quality);
     std::string options;
     const auto add = [&options](const std::string& option) {
         if (option.empty())

@@ -74,11 +74,29 @@ std::span<const SaverEntry> AllSavers();
 std::span<const SaverEntry* const> AvailableSavers();
 // The available entry for exportType, or null.
 const SaverEntry* FindSaver(OSType exportType);
-// The available entry whose extension is extension (lower case), or null.
+// The first available entry, in table order, whose extension is extension
+// with letter case ignored, or null: the one rule by which an extension
+// names a type.
+bool SameExtension(const char* a, const char* b);
 const SaverEntry* FindSaverForExtension(const char* extension);
 
 // The quality level on libvips' 1..100 scale: 768 (codecHighQuality) is 75.
 int VipsQuality(CodecQ quality);
+
+// Whether the saver takes a quality at all, and whether it has a lossless
+// mode (codecLosslessQuality).
+inline bool QualityApplies(const SaverEntry& saver)
+{
+    return saver.qualityOption != nullptr;
+}
+inline bool HasLosslessMode(const SaverEntry& saver)
+{
+    return saver.losslessOption != nullptr;
+}
+// The level the saver writes for quality: quality itself, or the nearest
+// the format can honour (codecMaxQuality for lossless where it has no
+// lossless mode).
+CodecQ HonouredQuality(const SaverEntry& saver, CodecQ quality);
 
 // The memory libjpeg's coefficient buffer takes for a picture of shape at
 // a quality: what optimised Huffman tables cost (see SaverTable.cpp).
@@ -93,8 +111,9 @@ bool ReencodesTables(const SaverEntry& saver, CodecQ quality, const PictureShape
 // The one place a save's options are made, as libvips option text: the
 // format's own settings, those of the whole picture when it fits the
 // budget and the tables are not re-coded afterwards, those keeping a
-// 4:4:4 source's colour resolution, the quality mapped onto the saver's
-// scale or its lossless mode, and metadata kept.
-std::string SaverOptions(const SaverEntry& saver, CodecQ quality, const PictureShape& shape);
+// 4:4:4 source's colour resolution, the quality the format honours mapped
+// onto the saver's scale or its lossless mode, and metadata kept.
+std::string SaverOptions(const SaverEntry& saver, const ExportOptions& request,
+                         const PictureShape& shape);
 
 } // namespace platform::graphics

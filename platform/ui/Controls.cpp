@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QStandardItemModel>
 #include <QVariant>
 #include <QWidget>
 
@@ -249,10 +250,40 @@ QString MenuItemText(MenuRef menu, MenuItemIndex item)
 void EnableMenuCommand(MenuRef menu, MenuCommand commandID)
 {
     if (menu)
-        return; // popup items are always enabled
+        return; // popup items are offered one by one (EnableMenuItem)
     for (QAction* action : platform::MenuBarActions()) {
         if (platform::CommandIDFromText(action->property("commandID").toString().toLatin1()) ==
             commandID)
             action->setEnabled(true);
     }
+}
+
+namespace
+{
+
+QStandardItem* menuItem(MenuRef menu, MenuItemIndex item)
+{
+    QComboBox* popup = popupOf(menu);
+    auto* model = popup ? qobject_cast<QStandardItemModel*>(popup->model()) : nullptr;
+    return model && item >= 1 ? model->item(item - 1) : nullptr;
+}
+
+} // namespace
+
+void EnableMenuItem(MenuRef menu, MenuItemIndex item)
+{
+    if (QStandardItem* entry = menuItem(menu, item))
+        entry->setEnabled(true);
+}
+
+void DisableMenuItem(MenuRef menu, MenuItemIndex item)
+{
+    if (QStandardItem* entry = menuItem(menu, item))
+        entry->setEnabled(false);
+}
+
+bool IsMenuItemEnabled(MenuRef menu, MenuItemIndex item)
+{
+    const QStandardItem* entry = menuItem(menu, item);
+    return entry && entry->isEnabled();
 }

@@ -79,6 +79,12 @@ QString MenuItemText(MenuRef menu, MenuItemIndex item);
 
 // Enables the menu bar items (menu null) or popup items carrying the command.
 void EnableMenuCommand(MenuRef menu, MenuCommand commandID);
+// Offers or withholds one item of a popup (counted from 1): a disabled item
+// shows but cannot be picked.
+void EnableMenuItem(MenuRef menu, MenuItemIndex item);
+void DisableMenuItem(MenuRef menu, MenuItemIndex item);
+// Whether the item is offered; false past the end.
+bool IsMenuItemEnabled(MenuRef menu, MenuItemIndex item);
 
 namespace platform
 {

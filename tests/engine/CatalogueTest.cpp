@@ -94,7 +94,7 @@ TEST(Catalogue, LooksExtensionsUpIgnoringCase)
     }
 }
 
-TEST(Catalogue, TheLastOfTwoEntriesWithOneExtensionWins)
+TEST(Catalogue, TheFirstOfTwoEntriesWithOneExtensionWins)
 {
     GetExportTypes();
     ExporterInfo* real = gTheExporters;
@@ -113,7 +113,7 @@ TEST(Catalogue, TheLastOfTwoEntriesWithOneExtensionWins)
     gTheExporters = real;
     gNumberExporters = realCount;
     EXPECT_TRUE(found);
-    EXPECT_EQ(type, FOUR_CHAR_CODE("BBBB"));
+    EXPECT_EQ(type, FOUR_CHAR_CODE("AAAA"));
 }
 
 } // namespace

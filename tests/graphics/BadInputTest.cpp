@@ -88,7 +88,7 @@ TEST_F(BadInput, FilesThatAreNoPicturesAreRefused)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(platform::ProbePicture(c.path), c.status);
-        EXPECT_EQ(platform::ExportPicture(c.path, m_claimed, kJpeg, codecHighQuality), c.status);
+        EXPECT_EQ(platform::ExportPicture(c.path, m_claimed, {kJpeg, codecHighQuality}), c.status);
         ExpectNothingChanged();
     }
 }
@@ -104,7 +104,8 @@ TEST_F(BadInput, DamagedPicturesOfEveryFormatFailCleanlyOrConvertWhole)
             const QByteArray bytes =
                 truncated ? picture.left(picture.size() / 2) : WithGarbageInside(picture);
             const QByteArray source = Source("damaged." + extension, bytes);
-            const OSErr status = platform::ExportPicture(source, m_claimed, kPng, codecHighQuality);
+            const OSErr status =
+                platform::ExportPicture(source, m_claimed, {kPng, codecHighQuality});
             if (status != noErr || truncated) {
                 EXPECT_NE(status, noErr) << "a truncated picture is never finished in grey";
                 ExpectNothingChanged();
@@ -141,8 +142,8 @@ TEST_F(BadInput, FailedExportsKeepNoDescriptorAndNoCodecObject)
     // process: libvips, its savers, the saver table.
     const QByteArray good = Source("good.png", PictureBytes("png", 64, 48));
     for (const platform::graphics::SaverEntry* saver : platform::graphics::AvailableSavers())
-        ASSERT_EQ(platform::ExportPicture(good, m_folder / "warm-up", saver->exportType,
-                                          codecHighQuality),
+        ASSERT_EQ(platform::ExportPicture(good, m_folder / "warm-up",
+                                          {saver->exportType, codecHighQuality}),
                   noErr);
     for (const Case& c : cases) {
         const QByteArray source = Source(c.name, c.bytes);
@@ -150,7 +151,7 @@ TEST_F(BadInput, FailedExportsKeepNoDescriptorAndNoCodecObject)
             SCOPED_TRACE((c.name + " into " + saver->extension).constData());
             const int descriptors = OpenDescriptors(), objects = LiveCodecObjects();
             EXPECT_NE(
-                platform::ExportPicture(source, m_claimed, saver->exportType, codecHighQuality),
+                platform::ExportPicture(source, m_claimed, {saver->exportType, codecHighQuality}),
                 noErr);
             EXPECT_EQ(OpenDescriptors(), descriptors);
             EXPECT_EQ(LiveCodecObjects(), objects);

@@ -44,8 +44,8 @@ TEST(DeepPaths, FallbackFormatsConvertThereAndTruncatedOnesLeaveNothing)
         for (const SaverEntry* saver : AvailableSavers()) {
             SCOPED_TRACE(saver->extension);
             const QByteArray name = QByteArray("out.") + saver->extension;
-            ASSERT_EQ(platform::ExportPicture(whole, outputFolder + '/' + name, saver->exportType,
-                                              codecHighQuality),
+            ASSERT_EQ(platform::ExportPicture(whole, outputFolder + '/' + name,
+                                              {saver->exportType, codecHighQuality}),
                       noErr)
                 << LastCodecErrorText();
             ASSERT_EQ(ListDeepFolder(folder.path(), outputs),
@@ -62,7 +62,7 @@ TEST(DeepPaths, FallbackFormatsConvertThereAndTruncatedOnesLeaveNothing)
             // leaves it as it was, with no temporary file beside it.
             const QByteArray before = ReadDeepFile(folder.path(), outputs, name);
             EXPECT_NE(platform::ExportPicture(truncated, outputFolder + '/' + name,
-                                              saver->exportType, codecHighQuality),
+                                              {saver->exportType, codecHighQuality}),
                       noErr);
             EXPECT_EQ(ListDeepFolder(folder.path(), outputs),
                       (std::vector<QByteArray>{"keep", name}));

@@ -148,13 +148,13 @@ TEST(ExportTypeList, EveryTypeWritesThePictureAtTheQualityAsked)
         if (saver->qualityOption) { // lossy outputs grow with the quality asked for
             qsizetype previous = 0;
             for (const CodecQ quality : {codecLowQuality, codecHighQuality, codecMaxQuality}) {
-                ASSERT_EQ(ExportPicture(source, output, saver->exportType, quality), noErr);
+                ASSERT_EQ(ExportPicture(source, output, {saver->exportType, quality}), noErr);
                 EXPECT_GT(ReadFile(output).size(), previous) << quality;
                 previous = ReadFile(output).size();
             }
         }
         if (saver->losslessOption) { // and the lossless mode gives the picture back
-            ASSERT_EQ(ExportPicture(source, output, saver->exportType, codecLosslessQuality),
+            ASSERT_EQ(ExportPicture(source, output, {saver->exportType, codecLosslessQuality}),
                       noErr);
             ASSERT_EQ(ReadPictureFacts(output, &facts), noErr);
             // libheif's lossless mode keeps YCbCr: a little off.

@@ -53,8 +53,9 @@ TEST(FallbackFormats, EachConvertsIntoEveryExportType)
         for (const SaverEntry* saver : AvailableSavers()) {
             SCOPED_TRACE(saver->extension);
             const QByteArray output = folder / "out." + saver->extension;
-            ASSERT_EQ(platform::ExportPicture(source, output, saver->exportType, codecHighQuality),
-                      noErr)
+            ASSERT_EQ(
+                platform::ExportPicture(source, output, {saver->exportType, codecHighQuality}),
+                noErr)
                 << LastCodecErrorText();
             PictureFacts facts;
             ASSERT_EQ(ReadPictureFacts(output, &facts), noErr);
@@ -124,7 +125,7 @@ TEST(FallbackFormats, AnIconIsReadByItsContainerNotByTheFormatOfItsFirstImage)
         for (const OSType type : {FOUR_CHAR_CODE("PNGf"), FOUR_CHAR_CODE("JPEG")}) {
             SCOPED_TRACE(type == FOUR_CHAR_CODE("PNGf") ? "into PNG" : "into JPEG");
             const QByteArray output = folder / "dest/out";
-            ASSERT_EQ(platform::ExportPicture(icon, output, type, codecHighQuality), noErr)
+            ASSERT_EQ(platform::ExportPicture(icon, output, {type, codecHighQuality}), noErr)
                 << LastCodecErrorText();
             PictureFacts facts;
             ASSERT_EQ(ReadPictureFacts(output, &facts), noErr);
@@ -147,9 +148,9 @@ TEST(FallbackFormats, AnIconIsReadByItsContainerNotByTheFormatOfItsFirstImage)
     const QByteArray whole = ReadFile(folder / "favicon");
     const QByteArray cut = folder / "cut-favicon";
     ASSERT_TRUE(WriteFile(cut, whole.left(whole.size() * 2 / 3)));
-    EXPECT_NE(
-        platform::ExportPicture(cut, folder / "dest/out", FOUR_CHAR_CODE("PNGf"), codecHighQuality),
-        noErr);
+    EXPECT_NE(platform::ExportPicture(cut, folder / "dest/out",
+                                      {FOUR_CHAR_CODE("PNGf"), codecHighQuality}),
+              noErr);
     EXPECT_TRUE(ListFolder(folder / "dest").empty());
 }
 
@@ -166,8 +167,8 @@ TEST(FallbackFormats, ATruncatedOneFailsLeavingNothing)
         ASSERT_TRUE(WriteFile(source, bytes.left(bytes.size() / 2)));
         for (const SaverEntry* saver : AvailableSavers()) {
             SCOPED_TRACE(saver->extension);
-            EXPECT_NE(platform::ExportPicture(source, folder / "dest/out", saver->exportType,
-                                              codecHighQuality),
+            EXPECT_NE(platform::ExportPicture(source, folder / "dest/out",
+                                              {saver->exportType, codecHighQuality}),
                       noErr);
             EXPECT_TRUE(ListFolder(folder / "dest").empty());
         }

@@ -41,7 +41,7 @@ int RunJob(char** argv)
         ::setrlimit(RLIMIT_FSIZE, &fileSize);
     }
     const OSType type = OSType(std::strtoul(argv[4], nullptr, 10));
-    const OSErr status = type ? platform::ExportPicture(argv[2], argv[3], type, codecHighQuality)
+    const OSErr status = type ? platform::ExportPicture(argv[2], argv[3], {type, codecHighQuality})
                               : platform::ProbePicture(argv[2]);
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);

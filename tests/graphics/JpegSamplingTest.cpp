@@ -93,7 +93,7 @@ protected:
     QByteArray Export(const QByteArray& source, CodecQ quality = codecHighQuality)
     {
         const QByteArray output = m_folder / "out/picture.jpg";
-        EXPECT_EQ(platform::ExportPicture(source, output, kJpeg, quality), noErr)
+        EXPECT_EQ(platform::ExportPicture(source, output, {kJpeg, quality}), noErr)
             << LastCodecErrorText();
         platform::ForgetProbedPictures();
         return ReadFile(output);

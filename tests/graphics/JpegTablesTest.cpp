@@ -115,7 +115,8 @@ TEST(JpegTables, LargePicturesAreReencodedInsteadOfHoldingTheirCoefficients)
         platform::SetPictureMemoryBudget(c.budget);
         EXPECT_EQ(ReencodesTables(*jpeg, c.quality, c.shape), c.reencoded);
         const bool optimising =
-            SaverOptions(*jpeg, c.quality, c.shape).find("optimize_coding") != std::string::npos;
+            SaverOptions(*jpeg, {jpeg->exportType, c.quality}, c.shape).find("optimize_coding") !=
+            std::string::npos;
         EXPECT_EQ(optimising, !c.reencoded) << "libjpeg's tables or the re-coder's, never both";
         EXPECT_FALSE(ReencodesTables(*png, c.quality, c.shape));
         platform::SetPictureMemoryBudget(0);
@@ -154,7 +155,8 @@ TEST(JpegTables, OptimisedWithinTheMemoryBudgetAndBeyondIt)
         for (const bool withinBudget : {true, false}) {
             platform::SetPictureMemoryBudget(withinBudget ? UInt64(1) << 30 : budget / 2);
             UInt64 bytes = 0;
-            const OSErr status = platform::ExportPicture(source, output, kJpeg, c.quality, &bytes);
+            const OSErr status =
+                platform::ExportPicture(source, output, {kJpeg, c.quality}, &bytes);
             platform::SetPictureMemoryBudget(0);
             ASSERT_EQ(status, noErr) << LastCodecErrorText();
             written[withinBudget] = ReadFile(output);

@@ -67,7 +67,7 @@ TEST(Leftovers, AKilledExportsTemporaryFileGoesWithTheNextBatchIntoItsFolder)
 
     const QByteArray small = folder / "small.png";
     ASSERT_EQ(WriteTestPicture(small, "png", 64, 48), noErr);
-    ASSERT_EQ(platform::ExportPicture(small, destination + "/small.jpg", kJpeg, codecHighQuality),
+    ASSERT_EQ(platform::ExportPicture(small, destination + "/small.jpg", {kJpeg, codecHighQuality}),
               noErr);
     EXPECT_EQ(ListFolder(destination),
               (std::vector<QByteArray>{running, ".tessaly-notes", "small.jpg"}));

@@ -29,7 +29,7 @@ protected:
         m_output = m_folder / "out-" + number;
         PictureFacts facts;
         EXPECT_EQ(WriteTestPicture(m_source, format, width, height, options), noErr);
-        EXPECT_EQ(platform::ExportPicture(m_source, m_output, type, codecHighQuality), noErr)
+        EXPECT_EQ(platform::ExportPicture(m_source, m_output, {type, codecHighQuality}), noErr)
             << LastCodecErrorText();
         EXPECT_EQ(ReadPictureFacts(m_output, &facts), noErr);
         return facts;
@@ -138,7 +138,7 @@ TEST_F(PictureBehaviour, DeepAndFloatingPointTransparencyIsFlattenedOntoTheirOwn
             m_source = m_folder / "half-" + number + "." + c.format;
             m_output = m_folder / "flat-" + number;
             ASSERT_EQ(WriteHalfTransparentPicture(m_source, c.format, 200, 100, c.kind), noErr);
-            ASSERT_EQ(platform::ExportPicture(m_source, m_output, type, codecHighQuality), noErr)
+            ASSERT_EQ(platform::ExportPicture(m_source, m_output, {type, codecHighQuality}), noErr)
                 << LastCodecErrorText();
             PictureFacts facts;
             ASSERT_EQ(ReadPictureFacts(m_output, &facts), noErr);

@@ -206,7 +206,7 @@ TEST_F(ProbeReuse, AFileChangedAfterItsProbeIsConvertedFromItsNewContent)
             ASSERT_EQ(Convert(source, output, kPng, &decoded), noErr);
             EXPECT_EQ(decoded, UInt64(width) * 48 * 3);
         } else {
-            ASSERT_EQ(platform::ExportPicture(source, output, kPng, codecHighQuality), noErr);
+            ASSERT_EQ(platform::ExportPicture(source, output, {kPng, codecHighQuality}), noErr);
         }
         PictureFacts facts;
         ASSERT_EQ(ReadPictureFacts(output, &facts), noErr);

@@ -180,6 +180,8 @@ TEST_F(Keyboard, EveryPreferenceHasItsMnemonicAndTheWindowClosesByKeys)
     } cases[] = {
         {"Alt+Q", "QuitWhenDone", false},
         {"Alt+C", "CopyTo", true},
+        {"Alt+U, Up", "Quality", int(codecNormalQuality)},
+        {"Alt+L", "StripLocation", true},
         {"Alt+V, Down", "Last ImageURL Extension", gTheExporters[1].extensionRef},
         {"Alt+Q", "QuitWhenDone", true},
         {"Alt+C", "CopyTo", false},
@@ -204,16 +206,17 @@ TEST_F(Keyboard, EveryPreferenceHasItsMnemonicAndTheWindowClosesByKeys)
     ASSERT_TRUE(GetCopyToLocation(folder));
     EXPECT_EQ(testsupport::PathFor(folder), destination.path());
 
-    // Tab goes down the window, then to Cancel and OK, and round again.
+    // Tab goes down the window, then to Cancel and OK, and round again; the
+    // quality popup is passed over while the format takes no quality.
     popup->setFocus();
     QStringList visited;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 8; ++i) {
         visited << QApplication::focusWidget()->objectName();
         press(gPreferencesWindow, "Tab");
     }
     EXPECT_EQ(visited,
-              (QStringList{"extensionPopup", "quitWhenDone", "copyTo", "chooseCopyToLocation",
-                           "cancelButton", "okButton", "extensionPopup"}));
+              (QStringList{"extensionPopup", "stripLocation", "quitWhenDone", "copyTo",
+                           "chooseCopyToLocation", "cancelButton", "okButton", "extensionPopup"}));
 
     // Return is OK and Escape Cancel; neither is the main window's Stop.
     const QVariantMap before = stored();

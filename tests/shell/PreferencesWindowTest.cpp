@@ -6,6 +6,7 @@
 #include "app/shell/ExtensionPopup.h"
 #include "app/shell/PreferencesWindow.h"
 #include "app/shell/Startup.h"
+#include "platform/graphics/SaverTable.h"
 #include "platform/prefs/Preferences.h"
 #include "platform/ui/Windows.h"
 
@@ -25,6 +26,17 @@ QAbstractButton* button(ControlRef control)
 QComboBox* popup()
 {
     return static_cast<QComboBox*>(gExtensionPopupButton);
+}
+template <typename Widget> Widget* preference(const char* name)
+{
+    return gPreferencesWindow ? gPreferencesWindow->findChild<Widget*>(QLatin1String(name))
+                              : nullptr;
+}
+// Picks an item as its user would.
+void pick(QComboBox* box, int index)
+{
+    box->setCurrentIndex(index);
+    Q_EMIT box->activated(index);
 }
 
 class PreferencesWindow : public ShellTest
@@ -201,6 +213,77 @@ TEST_F(PreferencesWindow, ClosingTheMainWindowQuitsAsTheQuitCommandDoes)
     EXPECT_TRUE(gQuitting);
     // The window and the controls the batch drives stay.
     EXPECT_TRUE(gWindow->isVisible());
+}
+
+TEST_F(PreferencesWindow, QualityAndLocationShowTheirDefaultsAndStoreEachChangeAtOnce)
+{
+    for (const Setting* setting : {&kQualitySetting, &kStripLocationSetting})
+        WriteSetting(*setting, QVariant());
+    WriteSetting(kLastImageURLExtensionSetting, QStringLiteral("jpg"));
+    open();
+    auto* quality = preference<QComboBox>("qualityPopup");
+    auto* location = preference<QAbstractButton>("stripLocation");
+    ASSERT_TRUE(quality && location);
+    EXPECT_EQ(quality->currentText(), QStringLiteral("High"));
+    EXPECT_TRUE(quality->isEnabled());
+    EXPECT_FALSE(location->isChecked());
+
+    const std::pair<const char*, int> levels[] = {
+        {"Low", 256}, {"Normal", 512}, {"High", 768}, {"Best", 1023}};
+    for (int i = 0; i < int(std::size(levels)); ++i) {
+        pick(quality, i);
+        EXPECT_EQ(quality->itemText(i), QLatin1String(levels[i].first));
+        EXPECT_EQ(ReadSetting(kQualitySetting).toInt(), levels[i].second);
+    }
+    location->click();
+    EXPECT_TRUE(ReadSetting(kStripLocationSetting).toBool());
+    location->click();
+    EXPECT_FALSE(ReadSetting(kStripLocationSetting).toBool());
+}
+
+TEST_F(PreferencesWindow, LosslessIsOfferedOnlyWhereTheChosenFormatHasIt)
+{
+    WriteSetting(kQualitySetting, int(codecLosslessQuality));
+    open();
+    auto* quality = preference<QComboBox>("qualityPopup");
+    ASSERT_NE(quality, nullptr);
+    MenuRef menu = nullptr;
+    ASSERT_EQ(GetPopupButtonMenuRef(quality, &menu), noErr);
+    for (int i = 0; i < gNumberExporters; ++i) {
+        const auto* saver = platform::graphics::FindSaver(gTheExporters[i].exportType);
+        ASSERT_NE(saver, nullptr);
+        SCOPED_TRACE(saver->extension);
+        // Chosen in the format popup, as its user would.
+        pick(popup(), i);
+        const bool lossless = platform::graphics::HasLosslessMode(*saver);
+        EXPECT_EQ(quality->isEnabled(), platform::graphics::QualityApplies(*saver));
+        EXPECT_EQ(IsMenuItemEnabled(menu, 5), lossless);
+        // Stored Lossless shows as the nearest level the format honours,
+        // and stays stored.
+        EXPECT_EQ(quality->currentText(), QLatin1String(lossless ? "Lossless" : "Best"));
+        EXPECT_EQ(ReadSetting(kQualitySetting).toInt(), int(codecLosslessQuality));
+    }
+    const int webp = FindExporterForExtension(QStringLiteral("webp"));
+    ASSERT_GE(webp, 0);
+    pick(popup(), webp);
+    pick(quality, 4);
+    EXPECT_EQ(ReadSetting(kQualitySetting).toInt(), int(codecLosslessQuality));
+}
+
+TEST_F(PreferencesWindow, StoredValuesOfAnotherKindOrOutOfRangeShowTheDefaults)
+{
+    WriteSetting(kLastImageURLExtensionSetting, QStringLiteral("jpg"));
+    const QVariant wrongQualities[] = {QStringLiteral("Best"), true, 1023.0, 1025, -1};
+    for (const QVariant& stored : wrongQualities) {
+        SCOPED_TRACE(stored.toString().toStdString());
+        WriteSetting(kQualitySetting, stored);
+        WriteSetting(kStripLocationSetting, QStringLiteral("yes"));
+        open();
+        EXPECT_EQ(preference<QComboBox>("qualityPopup")->currentText(), QStringLiteral("High"));
+        EXPECT_FALSE(preference<QAbstractButton>("stripLocation")->isChecked());
+        EXPECT_EQ(ChosenExportOptions(FOUR_CHAR_CODE("JPEG")).quality, codecHighQuality);
+        EXPECT_FALSE(ChosenExportOptions(FOUR_CHAR_CODE("JPEG")).stripLocation);
+    }
 }
 
 } // namespace

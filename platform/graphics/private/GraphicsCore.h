@@ -23,6 +23,10 @@ bool FromFullChromaJpeg(const vips::VImage& picture);
 // spaces become 16-bit sRGB or grey.
 vips::VImage IntoSaverColour(const vips::VImage& picture);
 
+// The picture with its metadata less where it was taken: no GPS fields in
+// its EXIF, no location properties in its XMP; everything else kept.
+vips::VImage WithoutLocation(const vips::VImage& picture);
+
 // The picture as it would look on white paper, its alpha band gone, at the
 // picture's own depth.
 vips::VImage FlattenOntoWhite(vips::VImage picture);
