@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>ExtensionPopup</name>
+    <message>
+        <source>JPEG image</source>
+        <translation>JPEG-Bild</translation>
+    </message>
+    <message>
+        <source>PNG image</source>
+        <translation>PNG-Bild</translation>
+    </message>
+    <message>
+        <source>WebP image</source>
+        <translation>WebP-Bild</translation>
+    </message>
+    <message>
+        <source>TIFF image</source>
+        <translation>TIFF-Bild</translation>
+    </message>
+    <message>
+        <source>GIF image</source>
+        <translation>GIF-Bild</translation>
+    </message>
+    <message>
+        <source>HEIF image</source>
+        <translation>HEIF-Bild</translation>
+    </message>
+    <message>
+        <source>AVIF image</source>
+        <translation>AVIF-Bild</translation>
+    </message>
+    <message>
+        <source>JPEG XL image</source>
+        <translation>JPEG-XL-Bild</translation>
+    </message>
+    <message>
+        <source>JPEG 2000 image</source>
+        <translation>JPEG-2000-Bild</translation>
+    </message>
+    <message>
+        <source>Portable pixmap</source>
+        <translation>Portable Pixmap</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Drop files or folders on the application or this window to convert them or their contents, resp.</source>

@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="es">
 <context>
+    <name>ExtensionPopup</name>
+    <message>
+        <source>JPEG image</source>
+        <translation>Imagen JPEG</translation>
+    </message>
+    <message>
+        <source>PNG image</source>
+        <translation>Imagen PNG</translation>
+    </message>
+    <message>
+        <source>WebP image</source>
+        <translation>Imagen WebP</translation>
+    </message>
+    <message>
+        <source>TIFF image</source>
+        <translation>Imagen TIFF</translation>
+    </message>
+    <message>
+        <source>GIF image</source>
+        <translation>Imagen GIF</translation>
+    </message>
+    <message>
+        <source>HEIF image</source>
+        <translation>Imagen HEIF</translation>
+    </message>
+    <message>
+        <source>AVIF image</source>
+        <translation>Imagen AVIF</translation>
+    </message>
+    <message>
+        <source>JPEG XL image</source>
+        <translation>Imagen JPEG XL</translation>
+    </message>
+    <message>
+        <source>JPEG 2000 image</source>
+        <translation>Imagen JPEG 2000</translation>
+    </message>
+    <message>
+        <source>Portable pixmap</source>
+        <translation>Mapa de píxeles portátil</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Drop files or folders on the application or this window to convert them or their contents, resp.</source>

@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
 <context>
+    <name>ExtensionPopup</name>
+    <message>
+        <source>JPEG image</source>
+        <translation>Image JPEG</translation>
+    </message>
+    <message>
+        <source>PNG image</source>
+        <translation>Image PNG</translation>
+    </message>
+    <message>
+        <source>WebP image</source>
+        <translation>Image WebP</translation>
+    </message>
+    <message>
+        <source>TIFF image</source>
+        <translation>Image TIFF</translation>
+    </message>
+    <message>
+        <source>GIF image</source>
+        <translation>Image GIF</translation>
+    </message>
+    <message>
+        <source>HEIF image</source>
+        <translation>Image HEIF</translation>
+    </message>
+    <message>
+        <source>AVIF image</source>
+        <translation>Image AVIF</translation>
+    </message>
+    <message>
+        <source>JPEG XL image</source>
+        <translation>Image JPEG XL</translation>
+    </message>
+    <message>
+        <source>JPEG 2000 image</source>
+        <translation>Image JPEG 2000</translation>
+    </message>
+    <message>
+        <source>Portable pixmap</source>
+        <translation>Portable Pixmap</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Drop files or folders on the application or this window to convert them or their contents, resp.</source>

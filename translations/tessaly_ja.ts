@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja">
 <context>
+    <name>ExtensionPopup</name>
+    <message>
+        <source>JPEG image</source>
+        <translation>JPEG 画像</translation>
+    </message>
+    <message>
+        <source>PNG image</source>
+        <translation>PNG 画像</translation>
+    </message>
+    <message>
+        <source>WebP image</source>
+        <translation>WebP 画像</translation>
+    </message>
+    <message>
+        <source>TIFF image</source>
+        <translation>TIFF 画像</translation>
+    </message>
+    <message>
+        <source>GIF image</source>
+        <translation>GIF 画像</translation>
+    </message>
+    <message>
+        <source>HEIF image</source>
+        <translation>HEIF 画像</translation>
+    </message>
+    <message>
+        <source>AVIF image</source>
+        <translation>AVIF 画像</translation>
+    </message>
+    <message>
+        <source>JPEG XL image</source>
+        <translation>JPEG XL 画像</translation>
+    </message>
+    <message>
+        <source>JPEG 2000 image</source>
+        <translation>JPEG 2000 画像</translation>
+    </message>
+    <message>
+        <source>Portable pixmap</source>
+        <translation>ポータブルピックスマップ</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Drop files or folders on the application or this window to convert them or their contents, resp.</source>

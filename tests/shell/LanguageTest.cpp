@@ -4,6 +4,7 @@
 // program does (the bundle's catalogues from the build tree, then the main
 // window, then the preferences window) and lists what they say; the parent
 // judges the lists.
+#include "app/shell/ExtensionPopup.h"
 #include "app/shell/PreferencesWindow.h"
 #include "app/shell/Startup.h"
 #include "app/shell/StatusDisplay.h"
@@ -17,7 +18,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTranslator>
 
 #include <cstdio>
@@ -92,6 +95,9 @@ void listWindowsTexts()
     ASSERT_NE(gPreferencesWindow, nullptr);
     list("PreferencesWindow", QStringLiteral("windowTitle"), gPreferencesWindow->windowTitle());
     listControls("PreferencesWindow", gPreferencesWindow);
+    auto* popup = static_cast<QComboBox*>(gExtensionPopupButton);
+    for (int i = 0; i < popup->count(); ++i)
+        list("ExtensionPopup", QString::number(i), popup->itemText(i));
     NavSetFolderChooser([](const NavFolderQuestion& question) {
         list("NavDialog", QStringLiteral("copy-to"), question.message);
         return QByteArray();
@@ -174,7 +180,21 @@ TEST(Language, TheWindowsFollowTheLanguageAndTheCommandLineStaysEnglish)
     // under another context than lupdate listed it, fails here.
     const auto de = catalogue(QStringLiteral("de"));
     int checked = 0;
+    const QRegularExpression popupItem(QStringLiteral(R"(^(\S+) \((.+)\)$)"));
     for (const auto& [key, shown] : english) {
+        // A format's extension stays as the setting stores it; its
+        // description is translated.
+        if (shown.context == "ExtensionPopup") {
+            const QRegularExpressionMatch item = popupItem.match(shown.text);
+            ASSERT_TRUE(item.hasMatch()) << key.toStdString();
+            const QString description =
+                de->translate("ExtensionPopup", item.captured(2).toUtf8().constData());
+            EXPECT_FALSE(description.isEmpty()) << "no German for " << shown.text.toStdString();
+            ASSERT_TRUE(german.count(key)) << key.toStdString();
+            EXPECT_EQ(german.at(key).text,
+                      item.captured(1) + QStringLiteral(" (") + description + u')');
+            continue;
+        }
         if (!QStringList{"MainWindow", "MenuBar", "PreferencesWindow", "NavDialog"}.contains(
                 shown.context))
             continue;
