@@ -23,7 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.quorvane.com/tessaly/)
 # The libraries the programs link come from dpkg-shlibdeps; what they start
 # or load by name is listed here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The session bus for launcher drops, and Qt's Wayland platform so that the
-# program is a native client of a Wayland session.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "dbus-user-session | dbus-x11, qt6-wayland")
+# The session bus for launcher drops, Qt's Wayland platform so that the
+# program is a native client of a Wayland session, and Qt's translations so
+# that its dialogs speak the user's language as the windows do.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "dbus-user-session | dbus-x11, qt6-wayland, qt6-translations-l10n")
 include(CPack)

@@ -7,6 +7,7 @@
 #include "platform/prefs/Preferences.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -24,6 +25,8 @@ namespace
 {
 
 const QString kInterfaceFile = QStringLiteral(":/TessalyCMPrefPane/TessalyCMPrefPane.ui");
+// The interface file's class, under which its texts are translated.
+constexpr char kInterfaceContext[] = "TessalyCMPrefPaneView";
 constexpr quint16 kNewRowSide = 256;
 
 // The text's leading decimal integer as the platform's intValue reads it:
@@ -79,8 +82,15 @@ QWidget* TessalyCMPrefPane::loadMainView()
     m_arraySizesTable = view->findChild<NSTableView*>(QStringLiteral("m_arraySizesTable"));
     m_deleteButton = view->findChild<QAbstractButton*>(QStringLiteral("m_deleteButton"));
     m_addButton = view->findChild<QAbstractButton*>(QStringLiteral("m_addButton"));
-    if (m_arraySizesTable)
+    if (m_arraySizesTable) {
         m_arraySizesTable->setDataSource(this);
+        // The loader translates an interface file's texts, not its lists of
+        // texts: the column titles are looked up here, as lupdate lists them.
+        QStringList titles;
+        for (const QString& title : m_arraySizesTable->columnTitles())
+            titles << QCoreApplication::translate(kInterfaceContext, title.toUtf8().constData());
+        m_arraySizesTable->setColumnTitles(titles);
+    }
 
     // Targets and actions: each button names the selector it sends.
     using Action = void (TessalyCMPrefPane::*)(QObject*);

@@ -10,7 +10,7 @@
 
 namespace
 {
-const char kConvertPrompt[] = "Choose the pictures to convert.";
+const char kConvertPrompt[] = QT_TRANSLATE_NOOP("NavDialog", "Choose the pictures to convert.");
 }
 
 OSStatus HandleConvertCommand()

@@ -61,8 +61,9 @@ Boolean GetDestination(FSRef& folder)
     if (!(CopyTo() && GetCopyToLocation(folder))) {
         FSSpec spec;
         if (ChooseFolder(nullptr,
-                         "Choose a folder for the destination of the transformed pictures.", &spec,
-                         nullptr) != noErr)
+                         QT_TRANSLATE_NOOP("NavDialog", "Choose a folder for the destination of "
+                                                        "the transformed pictures."),
+                         &spec, nullptr) != noErr)
             return false;
         if (FSpMakeFSRef(&spec, &folder) != noErr)
             return false;

@@ -4,6 +4,8 @@
 #include "app/engine/ExporterCatalogue.h"
 #include "app/engine/Settings.h"
 
+#include <QCoreApplication>
+
 ControlRef gExtensionPopupButton = nullptr;
 
 OSStatus GetPopupButtonMenuRef(ControlRef popup, MenuRef* menu)
@@ -28,6 +30,12 @@ OSStatus SyncPopupButtonToMenu(ControlRef popup)
     return noErr;
 }
 
+namespace
+{
+// The saver table lists the descriptions for translation under this context.
+constexpr char kDescriptionContext[] = "ExtensionPopup";
+} // namespace
+
 void InitExtensionPopup()
 {
     MenuRef menu = nullptr;
@@ -38,8 +46,12 @@ void InitExtensionPopup()
     const SInt16 selection = stored.isNull() ? -1 : FindExporterForExtension(stored);
     for (SInt16 i = 0; i < gNumberExporters; ++i) {
         const ExporterInfo& entry = gTheExporters[i];
-        const QString text =
-            entry.extensionRef + QStringLiteral(" (") + entry.descriptionRef + u')';
+        // The extension is what the setting stores and stays as it is; the
+        // description is said in the user's language.
+        const QString text = entry.extensionRef + QStringLiteral(" (") +
+                             QCoreApplication::translate(
+                                 kDescriptionContext, entry.descriptionRef.toUtf8().constData()) +
+                             u')';
         InsertMenuItemTextWithCFString(menu, text, MenuItemIndex(i), 0, MenuCommand(i + 1));
     }
     SyncPopupButtonToMenu(gExtensionPopupButton);

@@ -120,8 +120,10 @@ void InitCopyToControls()
 OSStatus HandleChooseCopyToLocation()
 {
     FSSpec spec;
-    if (OSErr err = ChooseFolder(nullptr, "Choose a folder for the destination of the copy.", &spec,
-                                 nullptr);
+    if (OSErr err = ChooseFolder(
+            nullptr,
+            QT_TRANSLATE_NOOP("NavDialog", "Choose a folder for the destination of the copy."),
+            &spec, nullptr);
         err != noErr)
         return err;
     FSRef folder;

@@ -10,6 +10,7 @@
 #include "app/shell/StatusDisplay.h"
 #include "file/MoreFinderEvents.h"
 #include "platform/events/EventLoop.h"
+#include "platform/l10n/Translations.h"
 #include "platform/text/TextEncoding.h"
 #include "platform/ui/Windows.h"
 
@@ -59,6 +60,12 @@ OSErr GetIconRefForResource(const char* name, OSType iconType, IconRef* icon)
     if (!MakeFSRefForBundleResource(name, "icns", &file))
         return fnfErr;
     return RegisterIconRefFromFSRef(kApplicationCreator, iconType, &file, icon);
+}
+
+QString UseUserLanguage()
+{
+    return platform::InstallTranslations(platform::BundleResourcesPath() + u'/' +
+                                         QLatin1String(platform::kTranslationsFolderName));
 }
 
 OSStatus StartApplication()

@@ -9,6 +9,10 @@
 
 extern IconRef gAppIcon;
 
+// The windows speak the user's language from here on (the bundle's
+// catalogues and Qt's own); called before they are made. The language's
+// catalogue name, or an empty string for English.
+QString UseUserLanguage();
 // The steps of start-up before the event loop runs; the first error of the
 // interface-file steps, else noErr.
 OSStatus StartApplication();

@@ -21,13 +21,16 @@ extern ControlRef gStopButton;   // ID 7: stops the batch
 // The signature of every control ID of the application's windows.
 inline constexpr OSType kControlSignature = FOUR_CHAR_CODE("CNTL");
 
-inline constexpr char kIdleText[] =
-    "Drop files or folders on the application or this window to convert them or their "
-    "contents, resp.";
+// Written in English, and shown in the user's language (see print_message).
+inline constexpr char kIdleText[] = QT_TRANSLATE_NOOP(
+    "StatusDisplay", "Drop files or folders on the application or this window to convert them "
+                     "or their contents, resp.");
 
 // Shows text (Mac Roman, cut to 255 characters) on line 1 (the message line)
 // or 2 (the small line); any other line changes nothing. Then handles the
-// pending events once.
+// pending events once. The window shows the batch's messages (the idle text,
+// "File: %1", "(%1 of %2)", "Bye.") in the user's language; the observer
+// gets them as written.
 void print_message(const char* text, int line);
 // Static text from a length-prefixed string; paramErr for a null control.
 OSErr SetStaticTextText(ControlRef control, const unsigned char* text, Boolean redraw);

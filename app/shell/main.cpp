@@ -49,6 +49,8 @@ int main(int argc, char** argv)
     // items, that instance comes to the front instead of a second window.
     if (platform::ForwardToRunningInstance(kApplicationID, UrisOfItems(line.items)))
         return 0;
+    // The command line and standard output stay English: scripts read them.
+    UseUserLanguage();
     if (OSStatus err = StartApplication(); err != noErr)
         return int(err);
     platform::ServeAsPrimaryInstance(

@@ -6,6 +6,8 @@
 
 #include <vips/vips8>
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -59,9 +61,11 @@ namespace
 // - TIFF: LZW with horizontal differencing: lossless, and read by every
 //   TIFF reader, unlike deflate.
 // - GIF and PPM: quality does not apply.
+// The descriptions are English here and everywhere the catalogue goes; the
+// preferences window's popup shows them in the user's language.
 constexpr SaverEntry kSavers[] = {
     {.exportType = FOUR_CHAR_CODE("JPEG"),
-     .description = "JPEG image",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "JPEG image"),
      .extension = "jpg",
      .mimeType = "image/jpeg",
      .saver = "jpegsave_target",
@@ -72,13 +76,13 @@ constexpr SaverEntry kSavers[] = {
      .qualityOption = "Q",
      .keepsTransparency = false},
     {.exportType = FOUR_CHAR_CODE("PNGf"),
-     .description = "PNG image",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "PNG image"),
      .extension = "png",
      .mimeType = "image/png",
      .saver = "pngsave_target",
      .options = "compression=4,filter=all"},
     {.exportType = FOUR_CHAR_CODE("WEBP"),
-     .description = "WebP image",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "WebP image"),
      .extension = "webp",
      .mimeType = "image/webp",
      .saver = "webpsave_target",
@@ -87,19 +91,19 @@ constexpr SaverEntry kSavers[] = {
      .animated = true,
      .decodeFirst = true},
     {.exportType = FOUR_CHAR_CODE("TIFF"),
-     .description = "TIFF image",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "TIFF image"),
      .extension = "tif",
      .mimeType = "image/tiff",
      .saver = "tiffsave_target",
      .options = "compression=lzw,predictor=horizontal"},
     {.exportType = FOUR_CHAR_CODE("GIFf"),
-     .description = "GIF image",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "GIF image"),
      .extension = "gif",
      .mimeType = "image/gif",
      .saver = "gifsave_target",
      .animated = true},
     {.exportType = FOUR_CHAR_CODE("heic"),
-     .description = "HEIF image",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "HEIF image"),
      .extension = "heic",
      .mimeType = "image/heic",
      .saver = "heifsave_target",
@@ -108,7 +112,7 @@ constexpr SaverEntry kSavers[] = {
      .losslessOption = "lossless",
      .probeEncoder = true},
     {.exportType = FOUR_CHAR_CODE("avif"),
-     .description = "AVIF image",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "AVIF image"),
      .extension = "avif",
      .mimeType = "image/avif",
      .saver = "heifsave_target",
@@ -117,21 +121,21 @@ constexpr SaverEntry kSavers[] = {
      .losslessOption = "lossless",
      .probeEncoder = true},
     {.exportType = FOUR_CHAR_CODE("jxl "),
-     .description = "JPEG XL image",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "JPEG XL image"),
      .extension = "jxl",
      .mimeType = "image/jxl",
      .saver = "jxlsave_target",
      .qualityOption = "Q",
      .losslessOption = "lossless"},
     {.exportType = FOUR_CHAR_CODE("jp2 "),
-     .description = "JPEG 2000 image",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "JPEG 2000 image"),
      .extension = "jp2",
      .mimeType = "image/jp2",
      .saver = "jp2ksave_target",
      .qualityOption = "Q",
      .losslessOption = "lossless"},
     {.exportType = FOUR_CHAR_CODE("PPM "),
-     .description = "Portable pixmap",
+     .description = QT_TRANSLATE_NOOP("ExtensionPopup", "Portable pixmap"),
      .extension = "ppm",
      .mimeType = "image/x-portable-pixmap",
      .saver = "ppmsave_target",

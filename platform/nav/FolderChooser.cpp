@@ -41,12 +41,15 @@ std::mutex gFolderChooserLock;
 NavFolderChooser gFolderChooser;
 NavItemChooser gItemChooser;
 
+// The prompt as the dialog shows it: in the user's language when the
+// application's catalogue has it under kNavPromptContext.
 QString messageOf(const NavDialogOptions* dialogOptions)
 {
     if (!dialogOptions)
         return {};
-    return MacRomanToUnicode(reinterpret_cast<const char*>(dialogOptions->message + 1),
-                             dialogOptions->message[0]);
+    const QString written = MacRomanToUnicode(
+        reinterpret_cast<const char*>(dialogOptions->message + 1), dialogOptions->message[0]);
+    return QCoreApplication::translate(kNavPromptContext, written.toUtf8().constData());
 }
 
 } // namespace

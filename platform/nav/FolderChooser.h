@@ -23,6 +23,11 @@ struct NavDialogOptions {
     UInt32 preferenceKey = 0;
 };
 
+// Prompts are written in English, and the questions carry them in the
+// user's language: the application lists its prompts for translation under
+// this context (QT_TRANSLATE_NOOP).
+inline constexpr char kNavPromptContext[] = "NavDialog";
+
 using NavObjectFilterProcPtr = Boolean (*)(AEDesc* item, void* info, void* callBackUD,
                                            SInt16 filterMode);
 using NavObjectFilterUPP = NavObjectFilterProcPtr;

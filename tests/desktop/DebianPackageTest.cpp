@@ -104,7 +104,7 @@ TEST_F(DebianPackage, HoldsTheInstalledLayoutAndDependsOnTheLinkedLibraries)
           QStringLiteral("share/bash-completion/completions/tessaly")})
         expected.append(QStringLiteral("./usr/") + installed);
     // What the build tree's bundle holds besides the icon (the interface
-    // files) is installed beside it.
+    // files and the translations) is installed beside it.
     const QDir bundle(BuildTreePath(QStringLiteral("share/tessaly")));
     QDirIterator it(bundle.path(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
@@ -124,8 +124,10 @@ TEST_F(DebianPackage, HoldsTheInstalledLayoutAndDependsOnTheLinkedLibraries)
     for (const QString& field :
          {QStringLiteral("Package: tessaly\n"), QStringLiteral("Section: graphics\n"),
           QStringLiteral("Version: " TESSALY_VERSION "\n"),
-          // A Wayland session gets a native client only with Qt's Wayland platform.
-          QStringLiteral("Recommends: dbus-user-session | dbus-x11, qt6-wayland\n")})
+          // A Wayland session gets a native client only with Qt's Wayland
+          // platform; Qt's dialogs follow the language with its translations.
+          QStringLiteral(
+              "Recommends: dbus-user-session | dbus-x11, qt6-wayland, qt6-translations-l10n\n")})
         EXPECT_TRUE(fields.output.contains(field)) << qPrintable(fields.output);
     // Computed by dpkg-shlibdeps from the programs, with versions.
     for (const char* library : {"libvips42 (", "libqt6core6 (", "libc6 ("})

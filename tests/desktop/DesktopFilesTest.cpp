@@ -43,6 +43,31 @@ TEST(DesktopEntry, HandsDroppedItemsToTheProgramAsUris)
         EXPECT_EQ(entry.value(QLatin1String(c.key)), QLatin1String(c.value)) << c.key;
 }
 
+// The launcher and the software centre speak each language the windows do.
+TEST(DesktopEntry, AndMetainfoAreInEveryLanguageOfTheWindows)
+{
+    const QMap<QString, QString> entry = DesktopEntry(kDesktopFile);
+    const QString xml = QString::fromUtf8(ReadAll(BuildTreePath(kMetainfo)));
+    const auto count = [&xml](const char* tag, const QString& attribute = {}) {
+        return xml.count(u'<' + QLatin1String(tag) + attribute + u'>');
+    };
+    for (const QString& language : QStringLiteral(TRANSLATED_LANGUAGES).split(u',')) {
+        SCOPED_TRACE(language.toStdString());
+        for (const char* key : {"Name", "GenericName", "Comment", "Keywords"}) {
+            const QString translated =
+                entry.value(QStringLiteral("%1[%2]").arg(QLatin1String(key), language));
+            EXPECT_FALSE(translated.isEmpty()) << key;
+            if (QLatin1String(key) != QLatin1String("Name")) {
+                EXPECT_NE(translated, entry.value(QLatin1String(key))) << key;
+            }
+        }
+        const QString lang = QStringLiteral(" xml:lang=\"%1\"").arg(language);
+        EXPECT_EQ(count("summary", lang), 1);
+        EXPECT_EQ(count("p", lang), count("p"));
+        EXPECT_EQ(count("li", lang), count("li"));
+    }
+}
+
 TEST(DesktopIcon, IsOneScalablePictureInTheThemeAndTheBundle)
 {
     const QByteArray themeIcon = ReadAll(BuildTreePath(kIcon));

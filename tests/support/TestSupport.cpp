@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -326,6 +327,37 @@ QByteArray ProgramForUnprivileged(const QByteArray& path)
         16, FTW_PHYS);
     copies[path] = copy;
     return copy;
+}
+
+bool InTestChild()
+{
+    return qEnvironmentVariableIsSet(kTestChildVariable);
+}
+
+std::optional<QByteArray>
+RunTestInChild(const QString& testName, const std::vector<std::pair<QString, QString>>& environment)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : environment) {
+        if (value.isEmpty())
+            env.remove(name);
+        else
+            env.insert(name, value);
+    }
+    env.insert(QString::fromLatin1(kTestChildVariable), QStringLiteral("1"));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")),
+                {QStringLiteral("--gtest_filter=") + testName});
+    if (!child.waitForFinished(120000)) {
+        child.kill();
+        child.waitForFinished();
+        return std::nullopt;
+    }
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        return std::nullopt;
+    return child.readAllStandardOutput();
 }
 
 std::string MissingProgram(const QString& program, const char* package)

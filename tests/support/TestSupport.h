@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport
@@ -63,6 +64,19 @@ void ShareLeakSuppressions();
 // cannot run the program where a clone under /root built it. Copied once
 // per test program; empty on failure.
 QByteArray ProgramForUnprivileged(const QByteArray& path);
+
+// A test that needs a fresh process with its own environment (the user's
+// language, read once at start-up) runs again as a child of the test
+// program: RunTestInChild starts the program on the one test named (as
+// "Suite.Name"), with the variables given set (an empty value unsets one)
+// and kTestChildVariable set, and gives what the child wrote on standard
+// output; nothing when it did not end with 0 within two minutes. The test
+// does the child's part when InTestChild() holds.
+inline constexpr char kTestChildVariable[] = "TESSALY_TEST_CHILD";
+bool InTestChild();
+std::optional<QByteArray>
+RunTestInChild(const QString& testName,
+               const std::vector<std::pair<QString, QString>>& environment);
 
 // Empty when program is on the PATH; otherwise says which Debian package
 // brings it, for the assertion that stops a test needing it.

@@ -1,10 +1,12 @@
 // The preferences host's window.
 #include "platform/prefpane/host/PreferencesWindow.h"
 
+#include "platform/l10n/Translations.h"
 #include "platform/prefpane/PreferencePane.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -21,7 +23,10 @@ struct PreferencesWindow::Page {
     QString path;
     QString identity; // the module file's, see moduleIdentity()
     QString label;
-    QString error;
+    // What is wrong with the module, said in the window's language at each
+    // asking; empty when nothing is.
+    std::function<QString()> problem;
+    QLabel* problemLabel = nullptr;
     std::unique_ptr<QPluginLoader> loader;
     QPointer<NSPreferencePane> pane;
     QWidget* holder = nullptr; // the page in the stack; the pane's view goes inside
@@ -58,7 +63,6 @@ QString moduleIdentity(const QString& absolutePath)
 PreferencesWindow::PreferencesWindow(QWidget* parent)
     : QMainWindow(parent), m_list(new QListWidget), m_stack(new QStackedWidget)
 {
-    setWindowTitle(tr("Tessaly Preferences"));
     auto* central = new QWidget;
     auto* layout = new QHBoxLayout(central);
     m_list->setMaximumWidth(200);
@@ -66,6 +70,7 @@ PreferencesWindow::PreferencesWindow(QWidget* parent)
     layout->addWidget(m_stack, 1);
     setCentralWidget(central);
     connect(m_list, &QListWidget::currentRowChanged, this, &PreferencesWindow::selectPage);
+    retranslate();
 }
 
 PreferencesWindow::~PreferencesWindow()
@@ -84,6 +89,40 @@ PreferencesWindow::~PreferencesWindow()
     for (auto& page : m_pages) {
         if (page->loader && page->loader->isLoaded())
             page->loader->unload();
+    }
+}
+
+QString PreferencesWindow::installedTranslationsFolder()
+{
+    return QDir(QCoreApplication::applicationDirPath())
+        .absoluteFilePath(QStringLiteral("../share/tessaly/") +
+                          QLatin1String(platform::kTranslationsFolderName));
+}
+
+QString PreferencesWindow::useUserLanguage()
+{
+    const QString language = platform::InstallTranslations(installedTranslationsFolder());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    return language;
+}
+
+void PreferencesWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QMainWindow::changeEvent(event);
+}
+
+void PreferencesWindow::retranslate()
+{
+    setWindowTitle(tr("Tessaly Preferences"));
+    for (int i = 0; i < pageCount(); ++i) {
+        Page& page = *m_pages[i];
+        if (page.pane && !page.problem)
+            page.label = page.pane->label();
+        m_list->item(i)->setText(page.label);
+        if (page.problemLabel)
+            page.problemLabel->setText(page.problem());
     }
 }
 
@@ -114,19 +153,22 @@ int PreferencesWindow::addModule(const QString& path)
     QPluginLoader& loader = *page->loader;
     // The interface id is read from the module's metadata first, so that a
     // plug-in of another kind is never instantiated.
+    const QString modulePath = page->path;
     if (!loader.load()) {
-        page->error = loader.errorString();
-    } else if (loader.metaData().value(QStringLiteral("IID")).toString() !=
-               QLatin1String(TESSALY_PREFERENCE_PANE_IID)) {
-        page->error =
-            tr("%1 is a Qt plug-in, but not a preference pane: its interface is "
-               "\"%2\" where \"%3\" was expected.")
-                .arg(page->path, loader.metaData().value(QStringLiteral("IID")).toString(),
-                     QStringLiteral(TESSALY_PREFERENCE_PANE_IID));
+        page->problem = [&loader] { return loader.errorString(); };
+    } else if (const QString iid = loader.metaData().value(QStringLiteral("IID")).toString();
+               iid != QLatin1String(TESSALY_PREFERENCE_PANE_IID)) {
+        page->problem = [modulePath, iid] {
+            return tr("%1 is a Qt plug-in, but not a preference pane: its interface is "
+                      "\"%2\" where \"%3\" was expected.")
+                .arg(modulePath, iid, QStringLiteral(TESSALY_PREFERENCE_PANE_IID));
+        };
     } else if (QObject* root = loader.instance(); !root) {
-        page->error = loader.errorString();
+        page->problem = [&loader] { return loader.errorString(); };
     } else if (auto* pane = qobject_cast<NSPreferencePane*>(root); !pane) {
-        page->error = tr("%1 does not provide the preference pane interface.").arg(page->path);
+        page->problem = [modulePath] {
+            return tr("%1 does not provide the preference pane interface.").arg(modulePath);
+        };
     } else {
         page->pane = pane;
         page->label = pane->label();
@@ -135,8 +177,10 @@ int PreferencesWindow::addModule(const QString& path)
     page->holder = new QWidget;
     auto* holderLayout = new QVBoxLayout(page->holder);
     holderLayout->setContentsMargins(0, 0, 0, 0);
-    if (!page->error.isEmpty())
-        holderLayout->addWidget(errorLabel(page->error));
+    if (page->problem) {
+        page->problemLabel = errorLabel(page->problem());
+        holderLayout->addWidget(page->problemLabel);
+    }
     m_stack->addWidget(page->holder);
     m_list->addItem(page->label);
     m_pages.push_back(std::move(page));
@@ -168,7 +212,8 @@ QString PreferencesWindow::pageLabel(int page) const
 
 QString PreferencesWindow::pageError(int page) const
 {
-    return page >= 0 && page < pageCount() ? m_pages[page]->error : QString();
+    return page >= 0 && page < pageCount() && m_pages[page]->problem ? m_pages[page]->problem()
+                                                                     : QString();
 }
 
 NSPreferencePane* PreferencesWindow::pane(int page) const
@@ -193,15 +238,21 @@ bool PreferencesWindow::prepare(Page& page)
         page.viewLoaded = true;
         QWidget* view = page.pane->mainView();
         if (!view) {
-            page.error = tr("The pane \"%1\" could not make its view.").arg(page.label);
-            page.holder->layout()->addWidget(errorLabel(page.error));
+            const QPointer<NSPreferencePane> pane = page.pane;
+            const QString label = page.label;
+            page.problem = [pane, label] {
+                return tr("The pane \"%1\" could not make its view.")
+                    .arg(pane ? pane->label() : label);
+            };
+            page.problemLabel = errorLabel(page.problem());
+            page.holder->layout()->addWidget(page.problemLabel);
             page.pane = nullptr;
             return false;
         }
         page.holder->layout()->addWidget(view);
         page.pane->mainViewDidLoad();
     }
-    return page.error.isEmpty();
+    return !page.problem;
 }
 
 void PreferencesWindow::willShow(int index)
@@ -216,7 +267,7 @@ void PreferencesWindow::didHide(int index)
     if (index < 0 || index >= pageCount())
         return;
     Page& page = *m_pages[index];
-    if (page.pane && page.error.isEmpty())
+    if (page.pane && !page.problem)
         page.pane->didUnselect();
 }
 

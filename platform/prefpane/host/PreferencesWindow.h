@@ -9,11 +9,13 @@
 //     hidden or closed, the window destroyed when the host quits).
 //
 // A module that cannot be used gets a page with the loader's error text.
+// Texts follow the installed translations, and change with them.
 #pragma once
 
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,6 +35,13 @@ public:
     // The folder the installed pane modules live in: lib/tessaly/panes beside
     // the program's bin folder (so also in the build tree).
     static QString installedPaneFolder();
+    // The folder of Tessaly's translations: share/tessaly/translations
+    // beside the program's bin folder.
+    static QString installedTranslationsFolder();
+    // Installs the user's language from there (with Qt's own), and the
+    // windows made so far take it up at once. The language's catalogue
+    // name, or an empty string for English.
+    static QString useUserLanguage();
 
     // Adds the page of the module at path; its index. A module that already
     // has a page (the same file by another path, a link to it) keeps that
@@ -55,7 +64,13 @@ public:
 
     void setVisible(bool visible) override;
 
+protected:
+    // A new language retitles the window and relabels the pages: the panes
+    // name their pages in the language installed at the time of asking.
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
     struct Page;
     // Makes the page's view on first use; false when it cannot be shown
     // as a pane.

@@ -81,6 +81,11 @@ int main(int argc, char** argv)
         window.selectPage(page);
     }
 
+    // The window speaks the user's language; the command line, --list and
+    // the page names --page takes stay English, since scripts use them. The
+    // window and the pages' labels change language before it is shown.
+    PreferencesWindow::useUserLanguage();
+
     window.show();
     if (closeAfter >= 0)
         QTimer::singleShot(closeAfter, &window, &QWidget::close);
