@@ -62,6 +62,14 @@
         <source>&amp;Stop</source>
         <translation>&amp;Stopp</translation>
     </message>
+    <message>
+        <source>Drop area</source>
+        <translation>Ablagebereich</translation>
+    </message>
+    <message>
+        <source>Drop files or folders here to convert them.</source>
+        <translation>Dateien oder Ordner hier ablegen, um sie umzuwandeln.</translation>
+    </message>
 </context>
 <context>
     <name>MenuBar</name>
@@ -136,9 +144,16 @@
         <translation>Der Bereich „%1“ konnte seine Ansicht nicht erstellen.</translation>
     </message>
     <message>
-        <source>Quality</source>
-        <translation>Qualität</translation>
+        <source>Q&amp;uality:</source>
+        <translation>&amp;Qualität:</translation>
     </message>
+    <message>
+        <source>&amp;Leave out where photos were taken</source>
+        <translation>Aufnahmeort von &amp;Fotos weglassen</translation>
+    </message>
+</context>
+<context>
+    <name>QualityPopup</name>
     <message>
         <source>Low</source>
         <translation>Niedrig</translation>
@@ -158,10 +173,6 @@
     <message>
         <source>Lossless</source>
         <translation>Verlustfrei</translation>
-    </message>
-    <message>
-        <source>Leave out where photos were taken</source>
-        <translation>Aufnahmeort von Fotos weglassen</translation>
     </message>
 </context>
 <context>

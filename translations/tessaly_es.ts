@@ -62,6 +62,14 @@
         <source>&amp;Stop</source>
         <translation>&amp;Detener</translation>
     </message>
+    <message>
+        <source>Drop area</source>
+        <translation>Área para soltar</translation>
+    </message>
+    <message>
+        <source>Drop files or folders here to convert them.</source>
+        <translation>Suelte aquí archivos o carpetas para convertirlos.</translation>
+    </message>
 </context>
 <context>
     <name>MenuBar</name>
@@ -136,9 +144,16 @@
         <translation>El panel «%1» no pudo crear su vista.</translation>
     </message>
     <message>
-        <source>Quality</source>
-        <translation>Calidad</translation>
+        <source>Q&amp;uality:</source>
+        <translation>Ca&amp;lidad:</translation>
     </message>
+    <message>
+        <source>&amp;Leave out where photos were taken</source>
+        <translation>&amp;Omitir dónde se tomaron las fotos</translation>
+    </message>
+</context>
+<context>
+    <name>QualityPopup</name>
     <message>
         <source>Low</source>
         <translation>Baja</translation>
@@ -158,10 +173,6 @@
     <message>
         <source>Lossless</source>
         <translation>Sin pérdida</translation>
-    </message>
-    <message>
-        <source>Leave out where photos were taken</source>
-        <translation>Omitir dónde se tomaron las fotos</translation>
     </message>
 </context>
 <context>

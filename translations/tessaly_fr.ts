@@ -62,6 +62,14 @@
         <source>&amp;Stop</source>
         <translation>&amp;Arrêter</translation>
     </message>
+    <message>
+        <source>Drop area</source>
+        <translation>Zone de dépôt</translation>
+    </message>
+    <message>
+        <source>Drop files or folders here to convert them.</source>
+        <translation>Déposez ici des fichiers ou des dossiers pour les convertir.</translation>
+    </message>
 </context>
 <context>
     <name>MenuBar</name>
@@ -101,7 +109,7 @@
     </message>
     <message>
         <source>Con&amp;vert to:</source>
-        <translation>Con&amp;vertir en :</translation>
+        <translation>Con&amp;vertir en&#xa0;:</translation>
     </message>
     <message>
         <source>&amp;Quit when done</source>
@@ -109,7 +117,7 @@
     </message>
     <message>
         <source>&amp;Copy to folder:</source>
-        <translation>&amp;Copier dans le dossier :</translation>
+        <translation>&amp;Copier dans le dossier&#xa0;:</translation>
     </message>
     <message>
         <source>C&amp;hoose…</source>
@@ -125,7 +133,7 @@
     </message>
     <message>
         <source>%1 is a Qt plug-in, but not a preference pane: its interface is &quot;%2&quot; where &quot;%3&quot; was expected.</source>
-        <translation>%1 est un module Qt, mais pas un panneau de préférences : son interface est « %2 » alors que « %3 » était attendue.</translation>
+        <translation>%1 est un module Qt, mais pas un panneau de préférences&#xa0;: son interface est «&#xa0;%2&#xa0;» alors que «&#xa0;%3&#xa0;» était attendue.</translation>
     </message>
     <message>
         <source>%1 does not provide the preference pane interface.</source>
@@ -133,12 +141,19 @@
     </message>
     <message>
         <source>The pane &quot;%1&quot; could not make its view.</source>
-        <translation>Le panneau « %1 » n’a pas pu créer sa vue.</translation>
+        <translation>Le panneau «&#xa0;%1&#xa0;» n’a pas pu créer sa vue.</translation>
     </message>
     <message>
-        <source>Quality</source>
-        <translation>Qualité</translation>
+        <source>Q&amp;uality:</source>
+        <translation>Q&amp;ualité&#xa0;:</translation>
     </message>
+    <message>
+        <source>&amp;Leave out where photos were taken</source>
+        <translation>Omettre le &amp;lieu de prise de vue des photos</translation>
+    </message>
+</context>
+<context>
+    <name>QualityPopup</name>
     <message>
         <source>Low</source>
         <translation>Basse</translation>
@@ -159,16 +174,12 @@
         <source>Lossless</source>
         <translation>Sans perte</translation>
     </message>
-    <message>
-        <source>Leave out where photos were taken</source>
-        <translation>Omettre le lieu de prise de vue des photos</translation>
-    </message>
 </context>
 <context>
     <name>StatusDisplay</name>
     <message>
         <source>File: %1</source>
-        <translation>Fichier : %1</translation>
+        <translation>Fichier&#xa0;: %1</translation>
     </message>
     <message>
         <source>(%1 of %2)</source>
@@ -198,7 +209,7 @@
     </message>
     <message>
         <source>Picture sizes, in the order they are offered. Drag rows to reorder them; double-click a number to change it.</source>
-        <translation>Tailles d’image, dans l’ordre où elles sont proposées. Faites glisser les lignes pour les réordonner ; double-cliquez sur un nombre pour le modifier.</translation>
+        <translation>Tailles d’image, dans l’ordre où elles sont proposées. Faites glisser les lignes pour les réordonner&#xa0;; double-cliquez sur un nombre pour le modifier.</translation>
     </message>
     <message>
         <source>Width</source>

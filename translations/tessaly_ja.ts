@@ -62,6 +62,14 @@
         <source>&amp;Stop</source>
         <translation>停止(&amp;S)</translation>
     </message>
+    <message>
+        <source>Drop area</source>
+        <translation>ドロップ領域</translation>
+    </message>
+    <message>
+        <source>Drop files or folders here to convert them.</source>
+        <translation>変換するファイルやフォルダをここにドロップしてください。</translation>
+    </message>
 </context>
 <context>
     <name>MenuBar</name>
@@ -136,9 +144,16 @@
         <translation>パネル「%1」はビューを作成できませんでした。</translation>
     </message>
     <message>
-        <source>Quality</source>
-        <translation>画質</translation>
+        <source>Q&amp;uality:</source>
+        <translation>品質(&amp;U):</translation>
     </message>
+    <message>
+        <source>&amp;Leave out where photos were taken</source>
+        <translation>撮影場所を含めない(&amp;L)</translation>
+    </message>
+</context>
+<context>
+    <name>QualityPopup</name>
     <message>
         <source>Low</source>
         <translation>低</translation>
@@ -158,10 +173,6 @@
     <message>
         <source>Lossless</source>
         <translation>ロスレス</translation>
-    </message>
-    <message>
-        <source>Leave out where photos were taken</source>
-        <translation>写真の撮影場所を含めない</translation>
     </message>
 </context>
 <context>

@@ -62,6 +62,14 @@
         <source>&amp;Stop</source>
         <translation>停止(&amp;S)</translation>
     </message>
+    <message>
+        <source>Drop area</source>
+        <translation>拖放区域</translation>
+    </message>
+    <message>
+        <source>Drop files or folders here to convert them.</source>
+        <translation>将文件或文件夹拖放到此处以进行转换。</translation>
+    </message>
 </context>
 <context>
     <name>MenuBar</name>
@@ -136,9 +144,16 @@
         <translation>面板“%1”无法创建其视图。</translation>
     </message>
     <message>
-        <source>Quality</source>
-        <translation>质量</translation>
+        <source>Q&amp;uality:</source>
+        <translation>质量(&amp;U)：</translation>
     </message>
+    <message>
+        <source>&amp;Leave out where photos were taken</source>
+        <translation>不包含照片拍摄地点(&amp;L)</translation>
+    </message>
+</context>
+<context>
+    <name>QualityPopup</name>
     <message>
         <source>Low</source>
         <translation>低</translation>
@@ -158,10 +173,6 @@
     <message>
         <source>Lossless</source>
         <translation>无损</translation>
-    </message>
-    <message>
-        <source>Leave out where photos were taken</source>
-        <translation>不包含照片的拍摄地点</translation>
     </message>
 </context>
 <context>
