@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's rows: the windowed program and `tessaly --to` beside the
 // engine loop, on the sets the engine rows use.
 #include "AppRows.h"

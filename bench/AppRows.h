@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's rows of the benchmark: the small and medium sets
 // converted end to end by the windowed program (offscreen, copy-to folder
 // stored, through its event loop) and by `tessaly --to`, beside the engine

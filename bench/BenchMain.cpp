@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessaly_bench: converts a generated corpus through the engine, one file
 // after another as a batch does, beside a plain libvips loop (the floor),
 // ImageMagick's mogrify and one `vips copy` process per file, and prints

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contenders, each run as processes of its own.
 #include "Contenders.h"
 

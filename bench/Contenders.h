@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ways of converting a set that the benchmark times.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generating the corpus and looking at folders.
 #include "Corpus.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's pictures: generated once into the work folder, photo-like
 // (gradients, soft shapes and sensor noise), so that codecs meet the kind of
 // content they meet in practice.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's measuring hook in the program, linked into tessaly by
 // bench/CMakeLists.txt. With TESSALY_REPORT_EVENT_LOOP set, a 2 ms timer on
 // the main thread measures the time between two of its firings, that is

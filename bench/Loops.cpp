@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine loop and the libvips floor loop.
 #include "Loops.h"
 

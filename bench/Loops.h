@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion loops the benchmark times, each run in its own process so
 // that its peak memory is its own: the engine (ProcessFSRef, one file after
 // another, as a batch runs) and the floor (the same saver and options called

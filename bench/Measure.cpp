@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running contenders in rounds and summing up their rounds.
 #include "Measure.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing contenders on a set of pictures: each converts the set into a
 // folder of its own, in turns, several rounds over.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Name look-up in a crowded folder: the file manager must find a name
 // without regard to letter case quickly in a folder of 100,000 items, also
 // while a batch keeps adding files to it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several pictures at once against one at a time and the peers.
 #include "ParallelRows.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's part for several pictures at once: the one-at-a-time
 // engine, the parallel floor (libvips in N threads, whole pictures each),
 // `tessaly --to -j N`, the window with TESSALY_JOBS=N and both mogrifys, on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running a contender as a child process and measuring it: wall time, the
 // child's own peak resident memory (from wait4), and what it printed.
 #pragma once

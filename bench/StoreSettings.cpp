@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stores the settings of a demonstration or benchmark run in the preference
 // domain of $XDG_CONFIG_HOME, as the preferences window would:
 //

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the release preset and runs the conversion benchmark: the engine
 # against a plain libvips loop, ImageMagick's mogrify and `vips copy`, on a
 # generated corpus; then the application end to end (the offscreen window

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing Tessaly and packing it for Debian. The programs and the pane
 # module install themselves from their own folders; the share/ resources
 # that those folders put into the build tree are installed from there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The members of CFile that find, test and create items by parent and name.
 #include "file/CFile.h"
 

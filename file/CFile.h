@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CFile: static operations on file references. No data and no instances.
 //
 // Every operation is a thin layer over the file manager. Status-returning

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The members of CFile that change an item: name, codes, comment, dates.
 #include "file/CFile.h"
 

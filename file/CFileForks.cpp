@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The members of CFile that create files by path and read or write whole
 // data forks.
 #include "file/CFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The members of CFile that ask what an item is and what it holds.
 #include "file/CFile.h"
 

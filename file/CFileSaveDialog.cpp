@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CFile's save dialog: ask for a name and a folder, then create the file.
 #include "file/CFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Toolkit helpers over the file manager.
 #include "file/MoreFiles.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The few toolkit helpers over the file manager that the file class and the
 // engine share: an item's stored name, its file specification, and a string's
 // UTF-16 units in a pointer block.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comments and change notices, kept by the file system instead of a Finder.
 #include "file/MoreFinderEvents.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The toolkit's Finder requests that the file class uses: reading and
 // setting an item's comment and telling file managers that an item changed.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alias record decoder: any bytes resolve to an item that exists or to
 // an error, never a crash. The seeds are records of a file this target
 // makes at a fixed place, so that mutations reach the look-ups of both the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Descriptor coercion: the input's data, taken as each type of descriptor,
 // is coerced to every type. Whatever the bytes, a coercion gives a
 // descriptor of the type asked for or an error with no descriptor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fuzz targets share: one private folder per process that the
 // inputs are written into, and the file manager's names for its items.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG Huffman re-coder on its own. The exporter gives it only pictures
 // beyond 32 MiB of coefficients, which the picture target never makes, so
 // here any bytes go to it directly. It either refuses them, leaving nothing,

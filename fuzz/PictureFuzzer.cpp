@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture import and export. The input becomes a file; when the importer
 // takes it for a picture, it is exported to every export type. Nothing may
 // crash, and an export that fails must leave the claimed output as it was

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The property-list reader: any bytes either parse or are reported as
 // malformed. What parses is storable as it came back, and what is written
 // reads back as the same text: writing is a fixed point after one pass

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus into corpus/<target>/ under the folder given: small
 // pictures of the kinds users meet, sample property lists, alias records
 // and descriptors of the items the alias and descriptor targets make.

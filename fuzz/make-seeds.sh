@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the seed corpus (fuzz/corpus/<target>/) again from the seed maker.
 # The seeds are kept in the repository; run this only to change them.
 set -euo pipefail

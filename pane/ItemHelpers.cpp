@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finder-style helpers over platform/launch and the file manager.
 #include "pane/ItemHelpers.h"
 

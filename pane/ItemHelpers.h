@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finder-style helpers that travel with the pane: ordering names as the
 // Finder does, telling what kind of item a path or reference names, opening
 // an item with its application, downloading a URL's text, and moving one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reordering the sizes table by dragging rows. The pane is the table's drag
 // source and drop target: dragged rows land together, in their order, in the
 // gap they are dropped into. File, URL and text drags from elsewhere get drop

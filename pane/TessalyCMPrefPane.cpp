@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pane's lifecycle, its buttons and the cells of its table.
 #include "pane/TessalyCMPrefPane.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Array Sizes preference pane: edits the ordered list of picture sizes
 // (width and height pairs) that the companion component reads from the key
 // "Array Sizes" of the domain "com.quorvane.TessalyCM". Each showing reads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Basic types and status codes shared by every platform module. Callers above
 // platform/ speak in these names, so the algorithms that test exact status
 // values read the same here as they always have.

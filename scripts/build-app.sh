@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Tessaly needs and builds the release programs that the main
 # job and the screenshots run (build/release/bin/tessaly and the helper that
 # stores a demo's settings). Safe on a fresh Debian 12 machine.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Proves the README's two commands on a fresh Debian 12: makes a minimal
 # Debian 12 root with debootstrap (once, in FOLDER/base), copies it anew for
 # every check (FOLDER/run), clones the current commit into it, and runs

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets (the fuzz preset, clang 15) and runs each for
 # a while over its seeds, with leak detection on. Stops at the first target
 # that finds a crash, a leak or an input slower than 10 seconds; libFuzzer

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The main job: builds Tessaly and starts it with the bundled sample pictures
 # (samples/) dropped on it, as a user would drop them on its launcher. A demo
 # preference folder under build/ stores the output folder as the copy-to

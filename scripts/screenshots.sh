@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's screenshots of the main window, idle and busy, and idle
 # once more at 200% scaling, under a virtual X server (Xvfb), and writes them
 # to docs/ (or the folder given). The busy one is taken while a folder of

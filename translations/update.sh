@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Brings the translation sources up to date with the texts in the code and
 # the interface files: new texts come in unfinished, for a translator to
 # finish in Qt Linguist (linguist translations/tessaly_de.ts); texts no

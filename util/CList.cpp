@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list of strings, its node pool, and the joining and splitting of a
 // CString256 through such a list.
 #include "util/CList.h"

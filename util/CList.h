@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A singly linked list of CString256 values. Nodes come from a pool of their
 // own and go back to it when the list is cleared or destroyed. The list's
 // cursor `current` is shared by every walk of the list (joining, wildcard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CString256: construction, assignment, appending, output, the text
 // operations and the string pool.
 #include "util/CString256.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CString256: text of at most 255 single-byte characters held in the object,
 // with assignments and appends that cut overlong input silently instead of
 // growing or failing. Heap-made strings come from a pool of the class's own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The string matchers of CString256 and their MatchFunc adapters. Each rule
 // is written once over a byte-folding function and instantiated with and
 // without case folding.

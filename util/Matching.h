@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adapters that give each matcher of CString256 the uniform MatchFunc form,
 // so a caller can hold the choice of rule as a function pointer and run it
 // with CString256::match.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number text and case-insensitive search. Folding is done by hand rather
 // than with toupper(): the application sets the user's locale at start-up,
 // and these comparisons must not change meaning with it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decimal text of integers and case-insensitive search and comparison on
 // terminated single-byte texts.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The free-list pool behind the class-specific operator new of CString256
 // and of list nodes. Objects come from chunks of 256 taken in one array
 // allocation and never returned; a chunk's first object is handed out at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The open-documents handler and the batch it starts.
 #include "app/engine/BatchRun.h"
 

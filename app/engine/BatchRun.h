@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run: the open-documents handler keeps the dropped items and arms
 // a timer; the timer runs one batch over them, reporting on the status
 // display; after a batch, when the setting says so, a second timer says

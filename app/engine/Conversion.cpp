@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Single-image conversion and the name operations around it.
 #include "app/engine/Conversion.h"
 

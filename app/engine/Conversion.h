@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting one picture file into the chosen export type, and the name
 // operations the conversion and the batch run use.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch's workers.
 #include "app/engine/ConversionPool.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workers a batch converts its files on: several files at once, each
 // with one libvips thread, within a budget of memory. The batch (on the
 // event loop's thread) decides and claims every output itself, in walk

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's process-wide state.
 #include "app/engine/EngineGlobals.h"
 

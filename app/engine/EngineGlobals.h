@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // State the engine shares for the life of the process: the stop and quit
 // flags and the counters and block of one folder's walk.
 #pragma once

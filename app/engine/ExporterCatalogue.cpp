@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building and searching the export type catalogue.
 #include "app/engine/ExporterCatalogue.h"
 

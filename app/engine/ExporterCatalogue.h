@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The catalogue of export types: whatever the graphics exporters can write,
 // listed once and kept for the life of the process. It is a view of the
 // saver table (platform/graphics/SaverTable.h), the one list of exports,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recursive container iteration and the count and collect walks.
 #include "app/engine/FolderWalk.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Walking a folder tree: a general recursive container iteration that reports
 // every item at any depth to a filter, and the filter that counts or collects
 // a dropped folder's files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing the settings in the application's preference domain.
 #include "app/engine/Settings.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every setting of the program: its key in the preference domain, the kind of
 // value it holds and its default. A stored value of another kind counts as
 // absent. The readers go back to the store every time, so a change applies

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parsing the command line and the window-less run.
 #include "app/shell/CommandLine.h"
 

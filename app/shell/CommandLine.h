@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's command line:
 //
 //   tessaly [-j N] [ITEM...]                 the window; items arrive as a drop

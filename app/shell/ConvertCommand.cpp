@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Convert…" asks with the platform's file dialog and drops what was chosen.
 #include "app/shell/ConvertCommand.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Convert…": the way in for a keyboard, which cannot drop. The items asked
 // for take the road of a drop on the window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The destination question and the folder chooser.
 #include "app/shell/Destination.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a batch's outputs go: the stored copy-to folder when that setting is
 // on and the folder can still be found, else a folder the user picks for
 // this batch.

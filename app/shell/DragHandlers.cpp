@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drag tracking, the highlight, and the drop that becomes an event.
 #include "app/shell/DragHandlers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drops on the main window become the same open-documents event that a drop
 // on the launcher icon gives, sent to the application itself.
 #pragma once

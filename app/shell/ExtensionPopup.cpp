@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filling the extension popup.
 #include "app/shell/ExtensionPopup.h"
 

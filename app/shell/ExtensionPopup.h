@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The popup of output formats in the preferences window, filled from the
 // exporter catalogue: item n stands for entry n - 1 and carries command n.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences window and the commands of its controls.
 #include "app/shell/PreferencesWindow.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences window: every control writes its setting at once; OK and
 // Cancel only close the window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quality levels on offer for the chosen output format.
 #include "app/shell/QualityPopup.h"
 

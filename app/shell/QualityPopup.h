@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quality popup of the preferences window: the platform's levels, as
 // far as the chosen output format takes them.
 #pragma once

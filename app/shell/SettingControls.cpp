@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing settings in controls and storing what their users change.
 #include "app/shell/SettingControls.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Controls bound to settings: a control shows its setting as the store holds
 // it, and each change its user makes is stored at once, so a setting needs
 // only its entry in Settings.h, its control in the interface file and one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the application's command handler and the bundle's icon.
 #include "app/shell/Startup.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the droplet and its commands: the menu bar and main window
 // from the interface file "main", the status controls, drag handling, the
 // open-documents and command handlers and the exporter catalogue.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status display's globals and its text operations.
 #include "app/shell/StatusDisplay.h"
 

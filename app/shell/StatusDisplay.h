@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a status display: the globals naming the window and its
 // six controls, the idle text, and the operations that write text into the
 // two message lines. Every message also gives the event loop one turn, which

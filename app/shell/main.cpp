@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tessaly, the droplet: converts every picture dropped on its window or its
 // launcher icon into the chosen format. See CommandLine.h for its arguments.
 #include "app/engine/BatchRun.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session-bus side of the single instance. The served object lives on a
 // thread of its own, so an Open call is answered at once even while the
 // primary instance is busy or still starting; its URIs are then queued to

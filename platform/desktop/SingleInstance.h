@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One Tessaly per session: a launch while another instance runs hands its
 // items to that instance over the session bus (the freedesktop
 // org.freedesktop.Application interface) instead of opening a second window.

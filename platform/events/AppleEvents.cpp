@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Descriptor lists, events and the handler table. A list's data is a run of
 // items, each its type, its size and its bytes; an event's data is its class
 // and ID followed by a run of keyed parameters in the same form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Apple events in this process: descriptor lists, events with keyed
 // parameters, handlers installed per event class and ID, and sending to the
 // application itself, which posts the event to the Qt event loop so that it

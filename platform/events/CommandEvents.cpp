@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command event targets and the routing of a command through them.
 #include "platform/events/CommandEvents.h"
 

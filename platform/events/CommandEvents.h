@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command events: a four-character command ID issued by a menu item or a
 // control, offered to the handlers of the window it was issued in and then
 // to the application's, until one answers other than eventNotHandledErr.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Descriptors and the coercions between the forms of a file item.
 #include "platform/events/Descriptors.h"
 

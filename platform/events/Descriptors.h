@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Event descriptors: typed blocks of bytes, as events and replies carry
 // them, and coercion between the forms in which an item can travel (a file
 // reference, a file specification, an alias record, a file URL).

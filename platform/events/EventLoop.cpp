@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event loop over Qt's: timers are QTimers owned by the application
 // object, a turn is processEvents, and off-loop work waits in the loop.
 #include "platform/events/EventLoop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's event loop: running and quitting it, one-shot and
 // repeating timers on it, one turn of it, ending the process, and running a
 // piece of work on a worker thread while the loop keeps turning.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Alias records: versioned bytes naming an item by path and by device and
 // inode, with its folder's identity too, so that the item is found again
 // after it was renamed within that folder. Every look-up goes through the

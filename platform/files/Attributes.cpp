@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Extended attributes of items: raw access, the Finder information's byte
 // layout and the creation date's text.
 #include "platform/files/Attributes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private to platform/files: what the file manager keeps of an item beyond
 // what Linux keeps itself, held in extended attributes of the item.
 //

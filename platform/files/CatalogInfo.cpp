@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catalogue information read from and written to items: what stat() tells,
 // and what extended attributes keep (Finder information, resource fork size,
 // a creation date set here); also alias files and Finder comments.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Date conversion between the 1904-based and the 1970-based forms.
 #include "platform/files/Dates.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exact conversion between the platform's dates (seconds since 1904 with a
 // 16-bit fraction) and the system's (seconds since 1970 with nanoseconds).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catalogue information, specifications, paths, look-up, creation and
 // removal of items.
 #include "platform/files/Files.h"

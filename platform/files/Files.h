@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file manager's view of the Linux file system: file references, file
 // specifications, catalogue information, flat folder iterators, creation and
 // aliases, with the platform's status codes.

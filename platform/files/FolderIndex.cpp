@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Case-insensitive name look-up with a small cache of folded folder indexes.
 #include "platform/files/FolderIndex.h"
 

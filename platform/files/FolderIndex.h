@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private to platform/files: finding a name in a folder without regard to
 // letter case. A folder's names are indexed once by their folded form and the
 // index is kept while the folder's time stamps say it is unchanged; changes

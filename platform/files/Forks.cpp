@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of open forks. Numbers start at 1 and the lowest free one is
 // reused, as the old file manager did, so 0 never names an open fork.
 #include "platform/files/Forks.h"

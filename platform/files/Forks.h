@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Open forks named by file reference numbers, as the file manager hands them
 // out: a process-wide table maps each number to an open descriptor, whose
 // offset is the fork's mark. Only data forks are opened; a resource fork is

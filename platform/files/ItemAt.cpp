@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reaching items whatever the length of their path.
 #include "platform/files/ItemAt.h"
 

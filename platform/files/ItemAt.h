@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private to platform/files: where an item is, as the *at() calls take it,
 // an open folder and a name in it, so that no call depends on the length of
 // the item's whole path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Flat folder iteration, one item per call, in name order.
 //
 // The order is the one a file manager shows, made exact so that it is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Items and their paths: making references from paths the way names are
 // looked up, and paths from references.
 #include "platform/files/Files.h"

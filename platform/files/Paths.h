@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Absolute paths as text, their bytes as they are: the folder an item is
 // in, its own name, and a name within a folder. No file system is asked.
 #pragma once

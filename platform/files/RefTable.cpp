@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of interned paths behind file references, and the identity of
 // items that references carry. Entries are never removed: a reference stays
 // decodable for the life of the process and its item's identity tells

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private to platform/files: the process-wide table of paths that file
 // references and file specifications point into, and the checks that keep a
 // reference from naming a different item than the one it was made for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Atom containers: a flat list of atoms, each knowing its parent. An atom
 // is its position in the list counted from 1, so 0 stays free for the
 // container itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graphics importer and exporter components: small records of what the
 // caller set up, checked on every call, with the work done by the path-based
 // core (GraphicsCore.h). An instance is used by one thread at a time; the

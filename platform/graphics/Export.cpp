@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One picture from its file into an export type: load, turn upright, make
 // it fit the saver, write it beside the output and put it in place.
 #include "platform/graphics/PictureFiles.h"

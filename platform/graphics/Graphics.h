@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Graphics importers and exporters over libvips, in the shape of the old
 // component calls: an importer is opened for a file, an exporter by its
 // export type, the importer becomes the exporter's input and the export

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The optimal Huffman table and the codes of a table.
 #include "JpegHuffman.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG entropy re-coder: markers parsed, every scan decoded into its
 // symbols to count them, then written again with the optimal tables.
 #include "JpegRecode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Leaving out where a photo was taken: the EXIF GPS directory and the XMP
 // properties that name a place, while every other piece of metadata stays.
 #include "GraphicsCore.h"

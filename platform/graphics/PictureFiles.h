@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graphics module's work on files named by path, under the component
 // calls of Graphics.h (which only turn FSSpecs into paths and keep
 // settings). One call is one self-contained job (source, claimed output,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening source pictures and choosing their loader.
 #include "PictureSource.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The steps between loader and saver.
 #include "GraphicsCore.h"
 

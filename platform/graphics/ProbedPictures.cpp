@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The probes' findings, kept for the next open of the same unchanged file.
 #include "ProbedPictures.h"
 

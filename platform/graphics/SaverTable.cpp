@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saver table and the part of it the running libvips can write.
 #include "platform/graphics/SaverTable.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one table of savers: every export type this program can offer, in the
 // order users see them, with the libvips saver that writes it and the
 // options it writes with. Everything format-specific about writing lives in

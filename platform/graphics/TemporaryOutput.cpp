@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing an export beside its output file and putting it in place.
 #include "TemporaryOutput.h"
 

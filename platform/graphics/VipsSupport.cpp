@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting libvips and turning its failures into statuses.
 #include "VipsSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catalogues for the user's language.
 #include "platform/l10n/Translations.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's language: Tessaly's compiled catalogues (tessaly_<language>.qm)
 // and Qt's own for its dialogs, installed into the application. English is
 // the language the texts are written in and needs no catalogue.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unicode collation over QCollator (ICU).
 #include "platform/launch/Collation.h"
 

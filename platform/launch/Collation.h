@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unicode collation in the shape of the platform's default comparison call,
 // over ICU through QCollator in the user's locale (the root order of English
 // when the locale is "C", which would otherwise compare code points).

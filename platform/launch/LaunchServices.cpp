@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Item kinds from the file system, invisibility as Linux file managers see
 // it, and opening URLs through the desktop.
 #include "platform/launch/LaunchServices.h"

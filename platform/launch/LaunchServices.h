@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Launch Services as the pane's item helpers use it: what kind of item a file
 // reference names, whether it is invisible, and opening a URL with the
 // desktop's default application.

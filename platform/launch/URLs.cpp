@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // URL text checking and synchronous, uncached loading over Qt Network.
 #include "platform/launch/URLs.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // URL objects made from text, and loading a URL's resource data.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pointer and handle blocks over malloc. A pointer block carries its size in
 // a header in front of the bytes handed out; a handle is a small master
 // record whose first member is the block pointer.

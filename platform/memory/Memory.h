@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pointer blocks and relocatable blocks (handles). Pointer blocks know their
 // size, so callers can ask for it the way the old memory manager allowed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory policy's decisions.
 #include "platform/memory/MemoryPolicy.h"
 

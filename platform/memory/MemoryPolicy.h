@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How much memory picture work may take, decided here and nowhere else.
 //
 // - The budget: a quarter of the memory this process may use, the smaller

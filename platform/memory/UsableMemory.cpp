@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory limit of the control group, read from the files the kernel
 // shows for it, and physical memory from sysconf.
 #include "platform/memory/UsableMemory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How much memory this process may really use. A program in a container or
 // a limited user slice can see far more physical memory than its control
 // group lets it have; past the group's limit the kernel ends it, so sizing

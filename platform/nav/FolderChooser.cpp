@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NavChooseFolder and NavChooseItems over replaceable choosers; the defaults
 // are the file dialogs.
 #include "platform/nav/FolderChooser.h"

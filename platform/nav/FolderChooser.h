@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder chooser and the chooser of items to open, in the older
 // navigation services' shape: default dialog options, NavChooseFolder and
 // NavChooseItems, and a reply whose selection lists what was chosen. The

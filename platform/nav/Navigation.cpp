@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save dialogs over a replaceable chooser, and the default chooser: a
 // QFileDialog in save mode.
 #include "platform/nav/Navigation.h"

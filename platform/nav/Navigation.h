@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save dialogs as the navigation services shape them: creation options, a
 // dialog object that is run and then asked for its reply, and the reply
 // record. The question itself is put by a replaceable chooser; the default

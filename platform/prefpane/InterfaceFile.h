@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Views made from interface files: Qt Designer .ui files read at run time,
 // which may use the platform's own view classes (NSTableView) by name.
 #pragma once

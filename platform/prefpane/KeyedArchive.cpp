@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archived byte form of index sets.
 #include "platform/prefpane/KeyedArchive.h"
 

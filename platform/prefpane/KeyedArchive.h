@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Index sets and their archived form: the bytes a row drag carries on the
 // pasteboard. The archive is this program's own keyed-archive stand-in, a
 // versioned byte layout (big-endian):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pasteboard types over MIME formats.
 #include "platform/prefpane/Pasteboard.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drag pasteboard over QMimeData. Pasteboard types map onto MIME formats:
 //
 //   NSStringPboardType     text/plain

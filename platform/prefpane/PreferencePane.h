@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preference-pane plug-in interface. A pane module is a Qt plug-in whose
 // root object derives from NSPreferencePane and names it with Q_INTERFACES;
 // the host (tessaly-preferences) loads it with QPluginLoader and drives it:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system log over Qt's logging.
 #include "platform/prefpane/SystemLog.h"
 

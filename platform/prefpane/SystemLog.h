@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system log as panes write to it, and the text form of values in it.
 #pragma once
 

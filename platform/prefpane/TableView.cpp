@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table view over its data source.
 #include "platform/prefpane/TableView.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table view a pane shows its rows in: a QTableView whose rows come from
 // a data source, asked by row and by column identifier, as the platform's
 // table asks its data source. The data source is also the table's delegate

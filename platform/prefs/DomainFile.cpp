@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files of the preference store: XDG locations, reading, the writers' lock,
 // keeping unusable files aside and atomic replacement, over POSIX calls so
 // that the lock and the flushes are the real ones.

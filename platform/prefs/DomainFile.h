@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a preference domain's files live and how they are read, locked and
 // replaced on disk. The locations come from the XDG base-directory variables,
 // read at every call so that a changed environment takes effect at once.

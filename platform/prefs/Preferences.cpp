@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preference store: per-domain caches of the user's and the all-users
 // files, this process's pending changes, and the three calls over them.
 // Caches are keyed by the resolved file path, so a changed XDG_CONFIG_HOME

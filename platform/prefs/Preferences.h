@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-application preference store. One XML property list per domain:
 // the user's in $XDG_CONFIG_HOME/<domain>.plist (default ~/.config), the
 // all-users fallback in the first $XDG_CONFIG_DIRS folder that has one

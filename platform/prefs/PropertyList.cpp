@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Property-list XML over QXmlStreamReader and QXmlStreamWriter. The reader is
 // strict: a file it does not fully understand is reported as malformed rather
 // than half read, so the store can keep it aside instead of writing a partial

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // XML property lists: the file format of the preference store. Reads and
 // writes the text form that other property-list tools understand (a <plist>
 // holding one <dict>), and decides which values can be kept in one so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mac OS Roman tables, length-prefixed strings, UUID text, path extensions and
 // the byte-preserving mapping of Linux file names to UTF-16.
 #include "platform/text/TextEncoding.h"

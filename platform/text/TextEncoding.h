@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text conversions the system relies on: Unicode to and from Mac OS Roman,
 // length-prefixed strings, UUID text, path extensions, and the mapping
 // between Linux file names (bytes) and the UTF-16 names the system handles.

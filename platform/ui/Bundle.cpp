@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bundle resources and the application icon.
 #include "platform/ui/Bundle.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's bundle (its resources folder, <executable>/../share/tessaly)
 // and the icon service. Resources are looked up as "name.type"; an icon family
 // ("icns") is a scalable picture here, so "Tessaly"/"icns" also finds

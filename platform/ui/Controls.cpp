@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Controls over widgets, found by the properties the interface files give them.
 #include "platform/ui/Controls.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Controls and popup menus of windows loaded from interface files. A control
 // is the widget itself; its control ID (signature and number) and the command
 // it issues are dynamic properties set in the interface file:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drags and drops on windows with installed handlers, through an event filter.
 #include "platform/ui/Drag.h"
 

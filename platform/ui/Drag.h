@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drag manager over Qt's drag and drop. The items of a drag are the URIs
 // of its text/uri-list, read as bytes (or, without URIs, its data as one
 // item). An item that is a file:// URI of an existing file or folder, its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drop area's drawing: frame, fill and icon.
 #include "platform/ui/DropArea.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widget class "DropArea" of interface files: a rounded, dashed frame
 // with the application's icon drawn large above the controls the interface
 // file lays out inside it, so that a window shows at a glance where files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Interface files through QUiLoader, and window operations over QWidget.
 #include "platform/ui/Windows.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows and the menu bar from interface files, and what is done to whole
 // windows. An interface file "name" is the folder <bundle>/name holding one
 // Qt Designer file per object (MenuBar.ui, MainWindow.ui, ...), loaded at run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built tessaly launched as a process: a drop on its launcher icon with a
 // copy-to folder stored, the window-less command line, and a second launch
 // that hands its items to the instance already running.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quality setting end to end: tessaly --to run once per stored level,
 // for JPEG and WebP, with the outputs read back.
 #include "app/engine/Settings.h"

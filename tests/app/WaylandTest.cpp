@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programs as clients of a real Wayland compositor: Weston's headless
 // back end, in a runtime folder of its own. Most desktops run a Wayland
 // session; there Qt talks to the compositor, not to an X server.

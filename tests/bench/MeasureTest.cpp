@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's rounds summed up into rows, and its targets passed or
 // failed, with scripted contenders writing real output folders.
 #include "bench/Measure.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessaly's bash completion, loaded into a real bash beside bash-completion's
 // own functions, as an interactive shell loads it, completing the command
 // lines of a table against a folder of real files and folders.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Debian package made from the build tree with CPack, as a release would
 // be: what it holds, what Debian's checker says of it, and its licence and
 // changelog. The package is made once for the tests that one run of the

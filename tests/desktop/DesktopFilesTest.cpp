@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher entry, the icon and the software-centre description as the
 // desktop's own tools see them.
 #include "DesktopTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the desktop-integration tests share: where the build tree keeps the
 // installed layout, reading a desktop entry, and running the desktop's and
 // Debian's own tools.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manual pages as man shows them: formatted without a warning, with the
 // sections a reader looks for, and describing every option the programs'
 // own --help names.

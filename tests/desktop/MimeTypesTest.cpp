@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher's MIME types are the ones the importer reads: a picture of
 // each kind this machine can make is read (or refused) by the importer, and
 // its type, as the desktop's MIME database sees it, is listed by the desktop

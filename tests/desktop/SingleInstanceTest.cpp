@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One instance per session: real probe processes on a private session bus
 // started with dbus-run-session, as a desktop session would have.
 #include "platform/desktop/SingleInstance.h"

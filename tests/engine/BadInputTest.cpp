@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bad input never crashes the engine, never changes a source and never
 // leaves a broken or temporary output behind.
 #include "EngineFixture.h"

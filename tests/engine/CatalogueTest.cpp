@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export type catalogue: what it prints when it is built, its order and
 // contents, and looking extensions up in it.
 #include "app/engine/ExporterCatalogue.h"

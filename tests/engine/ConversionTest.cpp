@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting single files: where outputs go, what they are called, and that
 // sources stay untouched.
 #include "EngineFixture.h"

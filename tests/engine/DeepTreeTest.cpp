@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures at the bottom of trees deeper than any path (over 8,192 bytes)
 // convert into a destination as deep, in every export type, and a failed
 // conversion there leaves nothing behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // With no quality or location setting stored, every output format writes the
 // same bytes as the hash list in data/default-outputs.sha256, made from the
 // converter as it was before those settings existed: the settings' defaults

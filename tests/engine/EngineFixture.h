@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the engine tests share: a fresh preference folder per test, source and
 // destination folders, and pictures drawn with Qt so that the engine's own
 // importer is what decides whether a file is a picture.

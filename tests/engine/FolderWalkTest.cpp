@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting and collecting every file of a folder tree, in walk order.
 #include "app/engine/FolderWalk.h"
 #include "app/engine/EngineGlobals.h"

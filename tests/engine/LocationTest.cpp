@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Leaving out where photos were taken: a photo given GPS coordinates and
 // place names by exiftool is converted into every output format with the
 // setting off and on, and exiftool reads the outputs back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quality the engine asks the exporter for: 768 of 1024, which the
 // exporter writes as libvips' 75. Read back from the output's own
 // quantisation table, so nothing of the exporter's arithmetic is trusted.

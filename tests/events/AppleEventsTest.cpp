@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Descriptor lists, events sent to this process, command routing and the
 // event loop's timers and off-loop work.
 #include "platform/events/AppleEvents.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Descriptors holding a file item in any of its four forms coerce to every
 // other form and still name the same item, whatever the item's name.
 #include "platform/events/Descriptors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inputs the fuzz targets found: descriptors whose bytes were damaged on the
 // way must fail to coerce, never read past their data or name another item.
 #include "platform/events/Descriptors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CFile's queries, changes, creation by path and whole-fork reading and
 // writing, on real files: each table holds the cases of one operation.
 #include "file/CFile.h"

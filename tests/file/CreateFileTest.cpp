@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding items by name and creating files under a free name.
 #include "file/CFile.h"
 #include "support/TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save dialog: the question it puts, and what it creates for each
 // answer, through a chooser that answers in place of the user, and once
 // through the real file dialog on the offscreen platform.

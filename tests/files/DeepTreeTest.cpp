@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Trees deeper than a path can reach: every call works on items whose path
 // is longer than the system's path limit (4,096 bytes) and twice that.
 #include "platform/files/Files.h"

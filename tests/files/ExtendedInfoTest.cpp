@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the file manager keeps beyond plain POSIX data: dates converted
 // exactly, Finder information and creation dates in extended attributes,
 // renaming without replacing, forks opened by reference.

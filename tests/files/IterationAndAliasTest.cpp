@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Flat iteration one item at a time, and alias records that find a folder
 // again after it was renamed.
 #include "platform/files/Files.h"

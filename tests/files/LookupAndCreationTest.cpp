@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Looking names up in a folder without regard to letter case, and creating
 // and removing items by name, including the index kept for large folders.
 #include "platform/files/Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File references, file specifications and paths: every existing item
 // round-trips whatever its name, and a reference stops naming an item that
 // has been replaced.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that are not pictures, damaged pictures, hostile headers and
 // hostile destinations: every one ends in a status, the sources stay as
 // they were, and the destination holds nothing of the failed export (the

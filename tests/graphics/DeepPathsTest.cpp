@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures and outputs deeper than any path (over 8,192 bytes): the formats
 // read only through ImageMagick, which resolves every file name it is given,
 // convert there into every export type, and a truncated one leaves nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export type list and the atoms it comes in, quality, and every
 // available type writing a picture that reads back whole through the
 // component calls, which answer misuse with statuses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formats that libvips reads only through ImageMagick, which users meet
 // (Windows bitmaps and icons, Targa, PCX, Photoshop's composite, XPM): each
 // converts into every export type, and a truncated one fails cleanly.

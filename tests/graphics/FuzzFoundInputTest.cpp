@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inputs the picture fuzz target found, each converted into every export
 // type through the components: whatever the outcome, no descriptor stays
 // open, the claimed output holds either a whole picture or what it held

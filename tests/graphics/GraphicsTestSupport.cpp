@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared pieces of the graphics tests, and their main(): a copy of this
 // program started with a job does it instead of running the tests. The job
 // waits for main() because the library's globals are ready only then.

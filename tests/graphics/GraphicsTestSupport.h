@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the graphics tests share: damaged or lying pictures made from real
 // ones, and one probe or export run in a child process.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Huffman re-coder gives a JPEG written with the standard tables the
 // optimal ones, as libjpeg's own optimisation would: the same pixels, the
 // same size (the same bytes where the markers lie alike), and anything it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A JPEG written from a JPEG whose colour has full resolution (4:4:4, as
 // screenshots and graphics are often saved) keeps it: halving the chroma
 // would blur every thin coloured line. Everything else is subsampled as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG outputs get optimised Huffman tables: from libjpeg when its buffer
 // of the whole picture's coefficients is small and fits the memory budget,
 // from the re-coder otherwise.

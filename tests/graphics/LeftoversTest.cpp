@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A converter killed in the middle of an export leaves its hidden temporary
 // file beside the output; the next batch into that folder clears it, and
 // only it: files of exporters still running and other hidden files stay.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory a process may use, read from fake control-group trees laid out
 // as the kernel shows them under v2 and v1, and the budget made of it.
 #include "platform/memory/MemoryPolicy.h"

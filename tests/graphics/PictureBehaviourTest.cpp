@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What users expect of an exporter beyond the pixels: pictures turned
 // upright, colour profiles and metadata kept, transparency flattened onto
 // white where the format has none, animations kept where both formats hold

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the header of a picture tells before decoding (the size a batch
 // counts against its memory budget), and libvips' threads per picture.
 #include "platform/graphics/PictureFiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A conversion asks whether a file is a picture, opens its importer and
 // exports it. What the first probe read is kept for the rest when the file
 // is unchanged: one header read per picture instead of three. A file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window at 200% (QT_SCALE_FACTOR=2, what a desktop scaled to 200%
 // gives Qt): the application's icon in the drop area is drawn from its SVG
 // with twice the pixels, not a 100% picture blown up.

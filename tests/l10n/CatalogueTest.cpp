@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The translation sources (translations/tessaly_<language>.ts) against the
 // texts in the code and the interface files: lupdate, run over the sources
 // into a copy of each, must find nothing new to translate, and lrelease must

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names in the Finder's order: case and width ignored, numbers by value,
 // accents and punctuation significant, in several scripts.
 #include "pane/ItemHelpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Item kinds and invisibility of real items in a temporary folder.
 #include "pane/ItemHelpers.h"
 #include "support/TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening items and the help page through a recording xdg-open placed first
 // on PATH, and downloading from an HTTP server on the loopback address.
 #include "pane/ItemHelpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Row drag and drop: the table of drops of rows a to g, validation of drags
 // from elsewhere, and drops that must change nothing.
 #include "PaneFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing, adding, deleting and editing sizes, with what the store holds
 // after each, and stored values of the wrong kind or shape.
 #include "PaneFixture.h"

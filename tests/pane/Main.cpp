@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pane tests' main: widgets need a QApplication, here on the offscreen
 // platform.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pane fixture: the real pane and its view over a temporary preference store.
 #include "PaneFixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real pane, its view from its interface file and a real preference
 // store in a temporary XDG_CONFIG_HOME (and an empty all-users folder).
 #pragma once

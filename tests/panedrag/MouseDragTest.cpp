@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Row drags carried out with the mouse: a press on a selected row, moves that
 // start the table's own drag, the pointer held over each half of each row,
 // and a release that drops. The table's own handling of the pointer decides

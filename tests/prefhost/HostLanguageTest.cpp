@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The host's window and the sizes pane in the user's language. The language
 // is read once, at start-up, so each case runs in a child of this test
 // program: it makes the window with the sizes pane as the program does and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessaly-preferences as users run it: a process with the real pane module,
 // a real preference file in a temporary XDG_CONFIG_HOME, and its installed
 // layout.

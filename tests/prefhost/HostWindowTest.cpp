@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The host's window in this process: the order of the panes' lifecycle
 // calls as pages are switched and the window hidden, shown and closed, and
 // the pages of modules that cannot be used.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preference store through its three calls, with real files in a
 // temporary configuration folder and a second process where one is needed;
 // then the property-list format on its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls as screen readers use them: through the actions of their
 // accessibility interfaces ("Toggle" for a checkbox, "Press" for a button,
 // "ShowMenu" for a popup), which must do what a click does. Every change is

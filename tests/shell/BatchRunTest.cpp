@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Batches as the user sees them: the messages, the progress over a folder,
 // Stop and Quit between files, drops that wait, and the goodbye.
 #include "ShellFixture.h"

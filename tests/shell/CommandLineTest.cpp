@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line read into what the program does: tables of argument lists
 // and the mode, destination, count, items or problem each one gives.
 #include "app/shell/CommandLine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drags over the main window and drops on it, through Qt's own drag events.
 #include "ShellFixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's drop area as it is drawn: a dashed frame whose inside
 // the highlight fills while files hover, in the colours of the palette the
 // desktop gives, light or dark. Judged by the pixels of the real window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every command without a mouse: the keys of both windows, pressed on the
 // real windows, must do what the clicks do. What they store is checked in
 // the preference file itself, what they convert in the destination folder.

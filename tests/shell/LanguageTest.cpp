@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows in the user's language. The language is read once, at
 // start-up, so each case runs in a child of this test program started with
 // that language in its environment: the child makes the windows the way the

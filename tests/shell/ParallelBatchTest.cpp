@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Batches on several workers as the user sees them: the same lines and bar
 // as one file at a time, Stop and Quit that leave only whole outputs, and
 // the memory budget that holds large pictures back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences window: what it shows from the store and what each of its
 // controls stores.
 #include "ShellFixture.h"

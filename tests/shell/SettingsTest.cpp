@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings as the store holds them, and the destination of a batch.
 #include "ShellFixture.h"
 

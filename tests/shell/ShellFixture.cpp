@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widget tests' shared set-up.
 #include "ShellFixture.h"
 

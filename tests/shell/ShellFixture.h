@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the widget tests share: one application object, the real main window
 // loaded from the build tree's bundle, a fresh preference folder per test, a
 // folder chooser the test answers, an exit that does not end the test

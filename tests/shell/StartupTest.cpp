@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up's bundle look-ups and what the interface file must hold.
 #include "ShellFixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as the interface file gives it, and the message lines.
 #include "ShellFixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test helpers shared by the test programs.
 #include "support/TestSupport.h"
 

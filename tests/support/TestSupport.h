@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers the test programs share: temporary folders, real files, references
 // made from paths, and running a check without root's right to bypass
 // permissions (CI runs as root, where chmod alone stops nothing).

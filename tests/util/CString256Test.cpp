@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CString256 and its lists: cutting at the capacity, the conversions from the
 // platform's text forms, the text operations, writing lines, splitting into
 // and joining from a list, random texts checked against a model; and the

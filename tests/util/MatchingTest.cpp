@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The matchers, run the way callers run them: through CString256::match with
 // an adapter chosen as a function pointer; case-insensitive search and
 // comparison, reversal, and decimal text checked against the standard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the utility tests: seeded random texts, and the C locale's
 // lower-casing (ASCII letters only).
 #pragma once

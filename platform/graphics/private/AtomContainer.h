@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building atom containers: the in-memory tree that the export type list
 // is handed out in. Reading is the QT... calls of Graphics.h.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The steps a picture goes through between its loader and its saver, in
 // libvips' own terms: turned upright, brought into a colour space the savers
 // take, flattened onto white for formats without transparency.

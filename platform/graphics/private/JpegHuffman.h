@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces of Huffman coding the JPEG re-coder is built of: tables as
 // DHT segments give them, decoding and encoding with them, the bits of
 // entropy-coded data read and written, and the optimal table for counted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Optimal Huffman tables for a JPEG written with the standard ones, without
 // holding the picture's coefficients: the entropy-coded data is decoded into
 // its symbols twice, once to count them and once to write them again with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A source picture: the opened file and the libvips loader that reads its
 // content. Only regular files are opened (a FIFO or a device would hang the
 // read), and only loaders of pictures are used: libvips also reads text as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What probes found, kept for the next open of the same file. A conversion
 // asks whether a file is a picture, then opens its importer, then exports
 // it: three reads of one header. A probe keeps the header it read, and

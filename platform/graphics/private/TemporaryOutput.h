@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file an export writes before it becomes the output: a new, uniquely
 // named file beside the output (same folder, so the final rename stays on
 // one file system), renamed over the output only once the picture is

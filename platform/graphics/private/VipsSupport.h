@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libvips for the graphics module: started once per process whichever
 // thread gets there first, kept quiet, and with its failures turned into the
 // platform's statuses here so that nothing above platform/ sees an exception.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the tests of the JPEG Huffman re-coder need of libvips and of the
 // re-coder itself, so that they never include their headers. Built into
 // tessaly_graphics_test_support, never into the program.

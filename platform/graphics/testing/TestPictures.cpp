@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing and reading test pictures.
 #include "platform/graphics/testing/TestPictures.h"
 

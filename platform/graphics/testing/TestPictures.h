@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures for the tests and the benchmark, drawn and read with libvips, so
 // that code outside platform/ never needs its headers; and what the tests
 // ask of libvips' state. Built into tessaly_graphics_test_support, never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences host's window.
 #include "platform/prefpane/host/PreferencesWindow.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences host's window: one page per pane module, a list of the
 // pages beside them. It drives each pane's lifecycle:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessaly-preferences: the preferences host. Shows the pane modules of its
 // plug-in folder, and those given on the command line, one page each.
 #include "platform/prefpane/host/PreferencesWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small program that the single-instance tests start as real processes,
 // one per role, on a session bus of their own.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A separate process for the engine tests that need one: it converts one
 // file, optionally as an unprivileged user or under a file-size limit. Forking
 // the test program instead would lose libvips' worker threads in the child.

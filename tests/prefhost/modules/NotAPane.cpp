@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Modules the host must refuse with a clear text: a Qt plug-in of another
 // kind, and one that claims the pane interface id without implementing it.
 #include "platform/prefpane/PreferencePane.h"

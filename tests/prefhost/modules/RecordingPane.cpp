@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pane module for the host's tests: it appends each lifecycle call, and
 // each time its view is shown or hidden, as a line "<label> <event>" to the
 // file named by TESSALY_TEST_PANE_RECORD.

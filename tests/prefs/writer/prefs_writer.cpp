@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second process for the preference tests.
 //
 //   prefs_writer write <domain> <prefix> <count>
