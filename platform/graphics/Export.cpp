@@ -188,7 +188,7 @@ OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath,
         if (!saver->keepsTransparency && picture.has_alpha())
             picture = graphics::FlattenOntoWhite(picture);
         if (saver->decodeFirst)
-            picture = picture.copy_memory();
+            picture = graphics::InMemory(picture);
 
         if (const OSErr status = output.Create())
             return status;

@@ -2,7 +2,7 @@
 // Starting libvips and turning its failures into statuses.
 #include "VipsSupport.h"
 
-#include <vips/vips.h>
+#include <vips/vips8>
 
 #include <cerrno>
 #include <mutex>
@@ -85,6 +85,20 @@ OSErr StatusFromFileError(int error)
     default:
         return ioErr;
     }
+}
+
+vips::VImage InMemory(const vips::VImage& picture)
+{
+    vips::VImage copy = picture.copy_memory();
+    // The copy's metadata may point into the loader's memory, so the copy
+    // holds the picture it came from until it goes. Rewriting the blobs
+    // instead would have libvips parse EXIF again and bring back the
+    // orientation that turning the picture upright removed. The loader's
+    // decoded pixels stay as long, which costs time, not peak memory: both
+    // were held while copying anyway.
+    g_object_set_data_full(G_OBJECT(copy.get_image()), "tessaly-decoded-from",
+                           g_object_ref(picture.get_image()), g_object_unref);
+    return copy;
 }
 
 } // namespace platform::graphics

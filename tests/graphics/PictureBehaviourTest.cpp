@@ -88,6 +88,30 @@ TEST_F(PictureBehaviour, PhotosAreTurnedUprightKeepingTheirColourProfileAndXmp)
     }
 }
 
+TEST_F(PictureBehaviour, HeifPhotosKeepTheirColourProfileAndXmpInEveryFormat)
+{
+    // The HEIF loader keeps its metadata in memory that goes with the
+    // loaded picture; a saver that has the pixels decoded first (WebP) once
+    // wrote the profile after the loader had freed it.
+    TestPictureOptions options;
+    options.iccProfile = true;
+    options.orientation = 1;
+    options.xmp = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/"
+                  "1999/02/22-rdf-syntax-ns#\"><rdf:Description xmlns:dc=\"http://purl.org/dc/"
+                  "elements/1.1/\" dc:format=\"image/heic\"/></rdf:RDF></x:xmpmeta>";
+    for (const char* format : {"heic", "avif"}) {
+        for (const OSType type : {kJpeg, kPng, kWebp, kTiff}) {
+            SCOPED_TRACE(testing::Message() << format << " into " << type);
+            const PictureFacts facts = Convert(format, 64, 48, options, type);
+            PictureFacts source;
+            ASSERT_EQ(ReadPictureFacts(m_source, &source), noErr);
+            ASSERT_FALSE(source.iccProfile.isEmpty());
+            EXPECT_EQ(facts.iccProfile, source.iccProfile);
+            EXPECT_TRUE(facts.xmp.contains("dc:format=\"image/heic\"")) << facts.xmp.constData();
+        }
+    }
+}
+
 TEST_F(PictureBehaviour, TransparencyIsFlattenedOntoWhiteOnlyWhereTheFormatHasNone)
 {
     // The source's right half is fully transparent.

@@ -12,6 +12,11 @@
 
 #include <string>
 
+namespace vips
+{
+class VImage;
+}
+
 namespace platform::graphics
 {
 
@@ -27,5 +32,11 @@ const std::string& LastVipsErrorText();
 
 // errno from a file call, as a platform status.
 OSErr StatusFromFileError(int error);
+
+// The picture's pixels decoded into memory, holding the picture it came
+// from. libvips 8.14's HEIF loader (HEIC and AVIF) keeps its ICC profile,
+// EXIF and XMP in memory that goes with the loaded picture, and a plain
+// copy_memory() shares them: once the loader went, the saver read them freed.
+vips::VImage InMemory(const vips::VImage& picture);
 
 } // namespace platform::graphics

@@ -132,11 +132,10 @@ VImage LoadWhole(const QByteArray& path, bool allFrames)
         vips_error_clear();
     if (!allFrames || vips_image_get_n_pages(header.get_image()) <= 1 || !loader ||
         !LoaderTakes(loader, "n"))
-        return header.copy_memory();
-    return VImage::new_from_source(
-               vips::VSource::new_from_file(path.constData()), "",
-               VImage::option()->set("fail_on", VIPS_FAIL_ON_ERROR)->set("n", -1))
-        .copy_memory();
+        return graphics::InMemory(header);
+    return graphics::InMemory(VImage::new_from_source(
+        vips::VSource::new_from_file(path.constData()), "",
+        VImage::option()->set("fail_on", VIPS_FAIL_ON_ERROR)->set("n", -1)));
 }
 
 // ImageMagick names its formats as the suffixes do; libvips' magicksave
