@@ -231,6 +231,26 @@ void MakeAliasesAndDescriptors()
     Put("descriptors", "item.fsrf", QByteArray(reinterpret_cast<const char*>(&ref), sizeof ref));
 }
 
+// IPTC blocks: a JPEG's APP13 segment (Photoshop image resources, the IPTC
+// one among them) and IIM datasets alone, one with an extended length.
+void MakeIptcBlocks()
+{
+    const auto dataset = [](char number, const QByteArray& value) {
+        return QByteArray("\x1c\x02", 2) + number + char(value.size() >> 8) +
+               char(value.size() & 0xff) + value;
+    };
+    const QByteArray iim = dataset(0, QByteArray("\0\4", 2)) + dataset(25, "tower") +
+                           dataset(80, "Ann Example") + dataset(90, "Paris") +
+                           dataset(101, "France");
+    const QByteArray digest = QByteArray("8BIM\x04\x25\0\0\0\0\0\x10", 12) + QByteArray(16, 'd');
+    QByteArray iptc = QByteArray("8BIM\x04\x04\x01x\0\0\0", 11) + char(iim.size()) + iim;
+    if (iim.size() % 2)
+        iptc += '\0';
+    Put("iptc", "segment", QByteArray("Photoshop 3.0\0", 14) + digest + iptc);
+    Put("iptc", "datasets",
+        iim + QByteArray("\x1c\x02\x5c\x80\x02\0\x04", 7) + "Mars" + QByteArray(2, '\0'));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -249,5 +269,6 @@ int main(int argc, char** argv)
     }
     MakePropertyLists();
     MakeAliasesAndDescriptors();
+    MakeIptcBlocks();
     return 0;
 }

@@ -8,7 +8,7 @@
 #   scripts/fuzz.sh [SECONDS-PER-TARGET] [TARGET...]
 #
 # SECONDS-PER-TARGET defaults to 600 (CI runs 60). TARGET is picture,
-# property_list, alias, descriptors or jpeg_recode; all by default. Inputs
+# property_list, alias, descriptors, jpeg_recode or iptc; all by default. Inputs
 # that widen the coverage collect in build/fuzz/corpus/<target>/, so later
 # runs go on from there; the seeds in fuzz/corpus/ are only read. To replay an input
 # that failed: build/fuzz/fuzz/fuzz_<target> build/fuzz/artifacts/<file>.
@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(picture property_list alias descriptors jpeg_recode)
+[ ${#targets[@]} -gt 0 ] || targets=(picture property_list alias descriptors jpeg_recode iptc)
 
 bash scripts/install-deps.sh fuzz
 

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Leaving out where a photo was taken: the EXIF GPS directory and the XMP
-// properties that name a place, while every other piece of metadata stays.
+// Leaving out where a photo was taken: the EXIF GPS directory, the XMP
+// properties and the IPTC datasets that name a place, while every other
+// piece of metadata stays.
 #include "GraphicsCore.h"
 
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -94,6 +97,140 @@ void ClearGpsDirectory(TiffBytes& tiff)
         tiff.Clear(gps, 2 + std::size_t(count) * 12);
         return;
     }
+}
+
+// --- IPTC --------------------------------------------------------------------------
+
+using Bytes = std::span<const std::uint8_t>;
+
+// The IIM datasets that say where the picture was taken or what place it
+// shows, all in the application record (2): content location code and
+// name, city, sub-location, province or state, country code and name.
+bool IsPlaceDataset(unsigned record, unsigned dataset)
+{
+    if (record != 2)
+        return false;
+    switch (dataset) {
+    case 26:
+    case 27:
+    case 90:
+    case 92:
+    case 95:
+    case 100:
+    case 101:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Writers pad IIM data and resource blocks to a word or more with zeros,
+// which hold nothing.
+bool AllZeros(Bytes bytes)
+{
+    for (const std::uint8_t byte : bytes) {
+        if (byte)
+            return false;
+    }
+    return true;
+}
+
+void Append(std::vector<std::uint8_t>& out, Bytes bytes)
+{
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+// Appends the IIM datasets less the place ones; false when a dataset does
+// not fit in the bytes.
+bool AppendIimWithoutPlaces(Bytes iim, std::vector<std::uint8_t>& out)
+{
+    std::size_t at = 0;
+    while (at < iim.size()) {
+        const Bytes rest = iim.subspan(at);
+        if (rest[0] != 0x1c) {
+            if (!AllZeros(rest))
+                return false;
+            Append(out, rest);
+            return true;
+        }
+        if (rest.size() < 5)
+            return false;
+        std::size_t header = 5;
+        std::size_t length = std::size_t(rest[3]) << 8 | rest[4];
+        if (length & 0x8000) {
+            // The extended form: the low bits count the bytes of the length
+            // that follows.
+            const std::size_t count = length & 0x7fff;
+            if (count == 0 || count > 4 || rest.size() - header < count)
+                return false;
+            length = 0;
+            for (std::size_t n = 0; n < count; ++n)
+                length = length << 8 | rest[header + n];
+            header += count;
+        }
+        if (length > rest.size() - header)
+            return false;
+        if (!IsPlaceDataset(rest[1], rest[2]))
+            Append(out, rest.first(header + length));
+        at += header + length;
+    }
+    return true;
+}
+
+std::uint32_t BigLong(Bytes bytes)
+{
+    return std::uint32_t(bytes[0]) << 24 | std::uint32_t(bytes[1]) << 16 |
+           std::uint32_t(bytes[2]) << 8 | bytes[3];
+}
+
+constexpr unsigned kIptcResource = 0x0404;
+
+// Appends the Photoshop image resource blocks, the IPTC one less its place
+// datasets and with its size written again; false when a block does not
+// fit in the bytes.
+bool AppendResourcesWithoutPlaces(Bytes resources, std::vector<std::uint8_t>& out)
+{
+    std::size_t at = 0;
+    while (at < resources.size()) {
+        const Bytes rest = resources.subspan(at);
+        if (rest.size() < 4 || std::memcmp(rest.data(), "8BIM", 4) != 0) {
+            if (!AllZeros(rest))
+                return false;
+            Append(out, rest);
+            return true;
+        }
+        if (rest.size() < 7)
+            return false;
+        const unsigned id = unsigned(rest[4]) << 8 | rest[5];
+        // The name is a Pascal string, its length byte included, padded to
+        // an even size.
+        const std::size_t name = (std::size_t(rest[6]) + 2) & ~std::size_t(1);
+        if (rest.size() - 6 < name + 4)
+            return false;
+        const std::size_t sizeAt = 6 + name;
+        const std::size_t length = BigLong(rest.subspan(sizeAt, 4));
+        const std::size_t dataAt = sizeAt + 4;
+        if (length > rest.size() - dataAt)
+            return false;
+        // The data is padded to an even size; a last block may go without.
+        const std::size_t end = std::min(dataAt + length + (length & 1), rest.size());
+        if (id == kIptcResource) {
+            std::vector<std::uint8_t> iim;
+            if (!AppendIimWithoutPlaces(rest.subspan(dataAt, length), iim))
+                return false;
+            Append(out, rest.first(sizeAt));
+            const auto size = std::uint32_t(iim.size());
+            out.insert(out.end(), {std::uint8_t(size >> 24), std::uint8_t(size >> 16),
+                                   std::uint8_t(size >> 8), std::uint8_t(size)});
+            Append(out, iim);
+            if (iim.size() & 1)
+                out.push_back(0);
+        } else {
+            Append(out, rest.first(end));
+        }
+        at += end;
+    }
+    return true;
 }
 
 // --- XMP ---------------------------------------------------------------------------
@@ -231,7 +368,55 @@ void LeaveOutXmpLocation(VipsImage* image)
                                  std::size_t(packet.size()));
 }
 
+// A block that cannot be read through may hold a place all the same, so it
+// is left out whole rather than passed on.
+void LeaveOutIptcLocation(VipsImage* image, const char* field)
+{
+    if (!vips_image_get_typeof(image, field))
+        return;
+    const void* data = nullptr;
+    std::size_t length = 0;
+    std::vector<std::uint8_t> block;
+    if (vips_image_get_blob(image, field, &data, &length) != 0 || !data ||
+        !IptcWithoutLocation(Bytes(static_cast<const std::uint8_t*>(data), length), &block)) {
+        vips_error_clear();
+        vips_image_remove(image, field);
+        return;
+    }
+    if (block.empty())
+        vips_image_remove(image, field);
+    else
+        vips_image_set_blob_copy(image, field, block.data(), block.size());
+}
+
 } // namespace
+
+bool IptcWithoutLocation(std::span<const std::uint8_t> block, std::vector<std::uint8_t>* out)
+{
+    // A JPEG's APP13 segment as libvips keeps it starts with this; TIFF's
+    // Photoshop tag holds the resource blocks alone, its IPTC tag the IIM
+    // datasets alone.
+    static constexpr std::uint8_t kPhotoshop[] = "Photoshop 3.0";
+    out->clear();
+    bool read = false;
+    if (block.size() >= sizeof kPhotoshop &&
+        std::memcmp(block.data(), kPhotoshop, sizeof kPhotoshop) == 0) {
+        Append(*out, Bytes(kPhotoshop));
+        read = AppendResourcesWithoutPlaces(block.subspan(sizeof kPhotoshop), *out);
+    } else if (block.size() >= 4 && std::memcmp(block.data(), "8BIM", 4) == 0) {
+        read = AppendResourcesWithoutPlaces(block, *out);
+    } else if (!block.empty() && block[0] == 0x1c) {
+        read = AppendIimWithoutPlaces(block, *out);
+        // Padding alone is no block.
+        if (AllZeros(*out))
+            out->clear();
+    } else {
+        read = block.empty();
+    }
+    if (!read)
+        out->clear();
+    return read;
+}
 
 vips::VImage WithoutLocation(const vips::VImage& picture)
 {
@@ -252,6 +437,8 @@ vips::VImage WithoutLocation(const vips::VImage& picture)
     vips::VImage result(copy); // takes the reference
     LeaveOutExifLocation(copy);
     LeaveOutXmpLocation(copy);
+    LeaveOutIptcLocation(copy, VIPS_META_IPTC_NAME);
+    LeaveOutIptcLocation(copy, VIPS_META_PHOTOSHOP_NAME);
     return result;
 }
 

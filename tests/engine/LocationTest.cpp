@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Leaving out where photos were taken: a photo given GPS coordinates and
-// place names by exiftool is converted into every output format with the
-// setting off and on, and exiftool reads the outputs back.
+// place names (EXIF, XMP and IPTC) by exiftool is converted into every
+// output format with the setting off and on, and exiftool reads the outputs
+// back. The IPTC filter also meets hand-built blocks, damaged ones among
+// them.
 #include "EngineFixture.h"
 
 #include "app/engine/Settings.h"
 #include "platform/graphics/SaverTable.h"
+#include "platform/graphics/testing/MetadataTesting.h"
 #include "platform/graphics/testing/TestPictures.h"
 
 #include <QJsonArray>
@@ -48,8 +51,18 @@ std::set<QString> TagsOf(const QByteArray& path)
 bool IsLocation(const QString& tag)
 {
     const QString name = tag.section(u':', 1);
-    return name.startsWith(QLatin1String("GPS")) ||
-           QStringList{"City", "State", "Country", "Location", "CountryCode"}.contains(name);
+    return name.startsWith(QLatin1String("GPS")) || QStringList{"City",
+                                                                "State",
+                                                                "Country",
+                                                                "Location",
+                                                                "CountryCode",
+                                                                "Sub-location",
+                                                                "Province-State",
+                                                                "Country-PrimaryLocationName",
+                                                                "Country-PrimaryLocationCode",
+                                                                "ContentLocationName",
+                                                                "ContentLocationCode"}
+                                                        .contains(name);
 }
 
 class Location : public EngineTest
@@ -78,14 +91,29 @@ TEST_F(Location, OutputsLeaveOutGpsAndPlacesAndKeepTheRest)
     ASSERT_EQ(platform::testing::WriteTestPicture(source / "photo.jpg", "jpg", 240, 160, options),
               noErr);
     QProcess exiftool;
-    exiftool.start(QStringLiteral("exiftool"),
-                   {"-q", "-overwrite_original", "-GPSLatitude=48.8584", "-GPSLatitudeRef=N",
-                    "-GPSLongitude=2.2945", "-GPSLongitudeRef=E", "-GPSAltitude=35",
-                    "-Artist=Ann Example", "-Make=Example Camera", "-XMP-dc:Creator=Ann Example",
-                    "-XMP-exif:GPSLatitude=48.8584 N", "-XMP-exif:GPSLongitude=2.2945 E",
-                    "-XMP-photoshop:City=Paris", "-XMP-photoshop:Country=France",
-                    "-XMP-iptcCore:Location=Champ de Mars",
-                    QString::fromUtf8(source / "photo.jpg")});
+    exiftool.start(QStringLiteral("exiftool"), {"-q",
+                                                "-overwrite_original",
+                                                "-GPSLatitude=48.8584",
+                                                "-GPSLatitudeRef=N",
+                                                "-GPSLongitude=2.2945",
+                                                "-GPSLongitudeRef=E",
+                                                "-GPSAltitude=35",
+                                                "-Artist=Ann Example",
+                                                "-Make=Example Camera",
+                                                "-XMP-dc:Creator=Ann Example",
+                                                "-XMP-exif:GPSLatitude=48.8584 N",
+                                                "-XMP-exif:GPSLongitude=2.2945 E",
+                                                "-XMP-photoshop:City=Paris",
+                                                "-XMP-photoshop:Country=France",
+                                                "-XMP-iptcCore:Location=Champ de Mars",
+                                                "-IPTC:City=Paris",
+                                                "-IPTC:Sub-location=Champ de Mars",
+                                                "-IPTC:Province-State=Ile-de-France",
+                                                "-IPTC:Country-PrimaryLocationName=France",
+                                                "-IPTC:Country-PrimaryLocationCode=FRA",
+                                                "-IPTC:ContentLocationName=Eiffel Tower",
+                                                "-IPTC:By-line=Ann Example",
+                                                QString::fromUtf8(source / "photo.jpg")});
     ASSERT_TRUE(exiftool.waitForFinished(60000));
     ASSERT_EQ(exiftool.exitCode(), 0) << exiftool.readAllStandardError().constData();
     ASSERT_TRUE(TagsOf(source / "photo.jpg").count("GPS:GPSLatitude"));
@@ -107,6 +135,9 @@ TEST_F(Location, OutputsLeaveOutGpsAndPlacesAndKeepTheRest)
         }
         for (const QString& tag : after)
             EXPECT_FALSE(IsLocation(tag)) << tag.toStdString();
+        // Nor in a block exiftool cannot read (libvips writes only part of
+        // the IPTC block into a TIFF).
+        EXPECT_FALSE(ReadFile(left).contains("Champ de Mars"));
         // The orientation stays applied: the picture comes upright either way.
         EXPECT_TRUE(after.count(QStringLiteral("Composite:ImageSize=160x240")));
         EXPECT_TRUE(before.count(QStringLiteral("Composite:ImageSize=160x240")));
@@ -114,6 +145,122 @@ TEST_F(Location, OutputsLeaveOutGpsAndPlacesAndKeepTheRest)
     // The formats that hold EXIF or XMP carry the place unless told not to.
     for (const char* extension : {"jpg", "png", "webp", "tif"})
         EXPECT_TRUE(carried.count(extension)) << extension;
+    // JPEG keeps IPTC: the place goes, the rest of the block stays.
+    const std::set<QString> kept = TagsOf(destination / "jpg-off/photo.jpg");
+    const std::set<QString> left = TagsOf(destination / "jpg-on/photo.jpg");
+    for (const char* tag : {"IPTC:City", "IPTC:Sub-location", "IPTC:Province-State",
+                            "IPTC:Country-PrimaryLocationName", "IPTC:Country-PrimaryLocationCode",
+                            "IPTC:ContentLocationName", "IPTC:By-line"})
+        EXPECT_TRUE(kept.count(QLatin1String(tag))) << tag;
+    EXPECT_TRUE(left.count(QStringLiteral("IPTC:By-line")));
+}
+
+// Hand-built IPTC blocks: IIM datasets, Photoshop image resources holding
+// them, and the filter's answer.
+QByteArray Dataset(int record, int number, const QByteArray& value, int lengthBytes = 0)
+{
+    QByteArray bytes{"\x1c"};
+    bytes += char(record);
+    bytes += char(number);
+    if (lengthBytes) {
+        // The extended form: a count of length bytes with the high bit set.
+        bytes += char(0x80);
+        bytes += char(lengthBytes);
+        for (int n = lengthBytes - 1; n >= 0; --n)
+            bytes += char(n < 4 ? (value.size() >> (8 * n)) & 0xff : 0);
+    } else {
+        bytes += char(value.size() >> 8);
+        bytes += char(value.size() & 0xff);
+    }
+    return bytes + value;
+}
+
+QByteArray Resource(int id, const QByteArray& name, const QByteArray& data)
+{
+    QByteArray bytes = "8BIM";
+    bytes += char(id >> 8);
+    bytes += char(id & 0xff);
+    bytes += char(name.size());
+    bytes += name;
+    if (bytes.size() % 2)
+        bytes += '\0';
+    const auto size = quint32(data.size());
+    for (int shift : {24, 16, 8, 0})
+        bytes += char((size >> shift) & 0xff);
+    bytes += data;
+    if (data.size() % 2)
+        bytes += '\0';
+    return bytes;
+}
+
+const QByteArray kPhotoshop("Photoshop 3.0\0", 14);
+
+TEST(IptcFilter, LeavesOutPlacesAndKeepsEveryOtherByte)
+{
+    const QByteArray byline = Dataset(2, 80, "Ann Example");
+    const QByteArray keywords = Dataset(2, 25, "tower");
+    const QByteArray version = Dataset(2, 0, QByteArray("\0\4", 2));
+    const QByteArray places = Dataset(2, 90, "Paris") + Dataset(2, 92, "Champ de Mars") +
+                              Dataset(2, 95, "IDF") + Dataset(2, 100, "FRA") +
+                              Dataset(2, 101, "France") + Dataset(2, 26, "FRA-75") +
+                              Dataset(2, 27, "Eiffel Tower");
+    // Another resource (here the IPTC digest) and its bytes, left alone.
+    const QByteArray digest = Resource(0x0425, "", QByteArray(16, '\x5a'));
+    const QByteArray bigPlace = Dataset(2, 90, QByteArray(70000, 'p'), 4);
+    const QByteArray bigCaption = Dataset(2, 120, QByteArray(40000, 'c'), 3);
+    const QByteArray damaged = Dataset(2, 25, "tower").chopped(2);
+    struct Case {
+        const char* what;
+        QByteArray block;
+        bool read;
+        QByteArray filtered;
+    };
+    const Case cases[] = {
+        {"a JPEG's segment", kPhotoshop + digest + Resource(0x0404, "", version + places + byline),
+         true, kPhotoshop + digest + Resource(0x0404, "", version + byline)},
+        {"a name of one letter, an odd size left",
+         kPhotoshop + Resource(0x0404, "a", keywords + places + version), true,
+         kPhotoshop + Resource(0x0404, "a", keywords + version)},
+        {"a padded name, no header", Resource(0x0404, "ab", places + keywords) + digest, true,
+         Resource(0x0404, "ab", keywords) + digest},
+        {"extended lengths", kPhotoshop + Resource(0x0404, "", bigPlace + bigCaption + byline),
+         true, kPhotoshop + Resource(0x0404, "", bigCaption + byline)},
+        {"datasets alone, zeros after", places + byline + QByteArray(3, '\0'), true,
+         byline + QByteArray(3, '\0')},
+        {"datasets alone, all places", places + QByteArray(1, '\0'), true, {}},
+        {"no place", kPhotoshop + Resource(0x0404, "", byline + keywords), true,
+         kPhotoshop + Resource(0x0404, "", byline + keywords)},
+        {"a dataset past its resource",
+         kPhotoshop + Resource(0x0404, "", places + damaged),
+         false,
+         {}},
+        {"a dataset past the end", places + damaged, false, {}},
+        {"a dataset header cut", places + QByteArray("\x1c\x02\x5a", 3), false, {}},
+        {"an extended length cut", places + Dataset(2, 25, "tower", 4).first(7), false, {}},
+        {"an extended length of no bytes",
+         places + QByteArray("\x1c\x02\x19\x80\x00", 5),
+         false,
+         {}},
+        {"a resource size past the end",
+         (kPhotoshop + Resource(0x0404, "", places)).chopped(3),
+         false,
+         {}},
+        {"a name past the end",
+         kPhotoshop + QByteArray("8BIM\x04\x04\x09"
+                                 "abc",
+                                 10),
+         false,
+         {}},
+        {"a resource header cut", kPhotoshop + digest + QByteArray("8BIM\x04", 5), false, {}},
+        {"something else after the resources", kPhotoshop + digest + "junk", false, {}},
+        {"not IPTC", "Adobe_Photoshop2.5:" + places, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray filtered = "stale";
+        EXPECT_EQ(platform::testing::IptcWithoutPlaces(c.block, &filtered), c.read);
+        EXPECT_EQ(filtered, c.filtered);
+    }
 }
 
 TEST_F(Location, OffWritesTheSameBytesAsBefore)

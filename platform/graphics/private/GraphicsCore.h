@@ -10,6 +10,10 @@
 
 #include <vips/vips8>
 
+#include <cstdint>
+#include <span>
+#include <vector>
+
 namespace platform::graphics
 {
 
@@ -25,8 +29,15 @@ bool FromFullChromaJpeg(const vips::VImage& picture);
 vips::VImage IntoSaverColour(const vips::VImage& picture);
 
 // The picture with its metadata less where it was taken: no GPS fields in
-// its EXIF, no location properties in its XMP; everything else kept.
+// its EXIF, no location properties in its XMP, no place datasets in its
+// IPTC; everything else kept.
 vips::VImage WithoutLocation(const vips::VImage& picture);
+
+// The IPTC block (libvips' "iptc-data" or "photoshop-data": Photoshop image
+// resources, with or without the "Photoshop 3.0" header, or IIM datasets
+// alone) less the datasets that name a place, every other byte as it was.
+// False with *out empty when the block cannot be read through.
+bool IptcWithoutLocation(std::span<const std::uint8_t> block, std::vector<std::uint8_t>* out);
 
 // The picture as it would look on white paper, its alpha band gone, at the
 // picture's own depth.
