@@ -25,6 +25,8 @@ packages=(
     lintian man-db groff-base bash-completion
     # Test pictures of formats libvips cannot write; screenshots under Xvfb.
     imagemagick xvfb xauth x11-utils
+    # Presses the keys that open the preferences window for its screenshot.
+    xdotool
     # An independent reader of the property-list files the tests write, and
     # of the metadata in the outputs (exiftool).
     python3 libimage-exiftool-perl
