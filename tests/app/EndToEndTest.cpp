@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built tessaly launched as a process: a drop on its launcher icon with a
-// copy-to folder stored, the window-less command line, and a second launch
-// that hands its items to the instance already running.
+// copy-to folder stored, the window-less command line (at every stored
+// quality level too), and a second launch that hands its items to the
+// instance already running.
 #include "app/engine/ExporterCatalogue.h"
 #include "app/engine/Settings.h"
+#include "platform/graphics/SaverTable.h"
 #include "platform/graphics/testing/TestPictures.h"
 #include "support/TestSupport.h"
 
@@ -534,6 +536,59 @@ done
         return !ReadFile(source / "logs/second-" + o + ".out").contains("Tessaly: Loading");
     });
     EXPECT_GE(handedOver, 1);
+}
+
+TEST_F(EndToEnd, OutputsShrinkAsTheLevelFallsAndLosslessWebPKeepsEveryPixel)
+{
+    const TempFolder& outputs = output;
+    QByteArray photo;
+    // Converts the photo into a fresh folder at the stored level; the output's bytes.
+    const auto convertAt = [&](CodecQ quality, const QByteArray& name) {
+        WriteSetting(kQualitySetting, int(quality));
+        const QByteArray into = outputs / name;
+        if (!MakeFolder(into) ||
+            !tessaly({QStringLiteral("--to"), QString::fromUtf8(into), QString::fromUtf8(photo)})
+                 .finished)
+            return QByteArray();
+        const std::vector<QByteArray> made = ListFolder(into);
+        return made.size() == 1 ? ReadFile(into + '/' + made[0]) : QByteArray();
+    };
+    photo = outputs / "photo.png";
+    ASSERT_EQ(platform::testing::WriteTestPicture(photo, "png", 480, 320), noErr);
+    constexpr CodecQ kLevels[] = {codecLowQuality, codecNormalQuality, codecHighQuality,
+                                  codecMaxQuality};
+    for (const char* extension : {"jpg", "webp"}) {
+        SCOPED_TRACE(extension);
+        if (!platform::graphics::FindSaverForExtension(extension))
+            GTEST_SKIP() << "no " << extension << " saver";
+        WriteSetting(kLastImageURLExtensionSetting, QString::fromLatin1(extension));
+        qsizetype larger = 0;
+        for (const CodecQ level : kLevels) {
+            const QByteArray bytes = convertAt(level, extension + QByteArray::number(level));
+            ASSERT_FALSE(bytes.isEmpty()) << level;
+            EXPECT_GT(bytes.size(), larger) << "at " << level;
+            larger = bytes.size();
+        }
+        const QByteArray lossless = outputs / (extension + QByteArray("-lossless"));
+        const QByteArray bytes =
+            convertAt(codecLosslessQuality, extension + QByteArray("-lossless"));
+        ASSERT_FALSE(bytes.isEmpty());
+        if (QByteArray(extension) == "jpg") {
+            // JPEG has no lossless mode: the nearest level it honours is Best.
+            EXPECT_EQ(bytes, ReadFile(outputs / "jpg1023/photo.jpg"));
+            continue;
+        }
+        double difference = -1;
+        ASSERT_EQ(
+            platform::testing::MeanAbsoluteDifference(photo, lossless + "/photo.webp", &difference),
+            noErr);
+        EXPECT_EQ(difference, 0.0);
+        double lossy = 0;
+        ASSERT_EQ(platform::testing::MeanAbsoluteDifference(photo, outputs / "webp1023/photo.webp",
+                                                            &lossy),
+                  noErr);
+        EXPECT_GT(lossy, 0.0) << "Best is not lossless";
+    }
 }
 
 } // namespace

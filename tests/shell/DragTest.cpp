@@ -38,24 +38,6 @@ QUrl fileUrl(const QByteArray& path)
 class Drag : public ShellTest
 {
 protected:
-    bool enter(QMimeData* mime)
-    {
-        QDragEnterEvent event(QPoint(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(gWindow, &event);
-        return event.isAccepted();
-    }
-    void leave()
-    {
-        QDragLeaveEvent event;
-        QCoreApplication::sendEvent(gWindow, &event);
-    }
-    bool drop(QMimeData* mime)
-    {
-        QDropEvent event(QPointF(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-        event.setAccepted(false);
-        QCoreApplication::sendEvent(gWindow, &event);
-        return event.isAccepted();
-    }
     bool hilited() const
     {
         auto* area = gWindow->findChild<platform::DropArea*>();

@@ -58,23 +58,6 @@ protected:
         ShellTest::TearDown();
     }
 
-    bool enter(QMimeData* mime)
-    {
-        QDragEnterEvent event(QPoint(40, 40), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(gWindow, &event);
-        return event.isAccepted();
-    }
-    void leave()
-    {
-        QDragLeaveEvent event;
-        QCoreApplication::sendEvent(gWindow, &event);
-    }
-    void drop(QMimeData* mime)
-    {
-        QDropEvent event(QPointF(40, 40), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(gWindow, &event);
-    }
-
     // Inside the frame, left of every control the layout places there.
     QColor inside() const { return area->grab().toImage().pixelColor(6, area->height() / 2); }
     // How many separate stretches of the frame's top edge differ from the

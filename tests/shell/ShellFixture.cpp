@@ -11,6 +11,8 @@
 #include "platform/ui/Windows.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -156,6 +158,27 @@ void ShellTest::recordProgress()
     auto* bar = static_cast<QProgressBar*>(gProgress);
     m_progressSpy = QObject::connect(bar, &QProgressBar::valueChanged, bar,
                                      [this](int value) { progressValues.push_back(value); });
+}
+
+bool ShellTest::enter(QMimeData* mime)
+{
+    QDragEnterEvent event(QPoint(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(gWindow, &event);
+    return event.isAccepted();
+}
+
+void ShellTest::leave()
+{
+    QDragLeaveEvent event;
+    QCoreApplication::sendEvent(gWindow, &event);
+}
+
+bool ShellTest::drop(QMimeData* mime)
+{
+    QDropEvent event(QPointF(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    event.setAccepted(false);
+    QCoreApplication::sendEvent(gWindow, &event);
+    return event.isAccepted();
 }
 
 } // namespace shelltest

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QMimeData>
 #include <QWidget>
 
 #include <QStringList>
@@ -52,6 +53,11 @@ protected:
     // From now until the test ends, every value the progress bar takes goes
     // to progressValues.
     void recordProgress();
+    // A drag over the main window as Qt delivers it: whether the window
+    // takes it on entering, and whether it accepts the drop.
+    bool enter(QMimeData* mime);
+    void leave();
+    bool drop(QMimeData* mime);
 
     testsupport::TempFolder config;
     testsupport::TempFolder source;
