@@ -185,6 +185,7 @@ OSErr ExportPicture(const QByteArray& sourcePath, const QByteArray& outputPath,
         picture = graphics::IntoSaverColour(picture);
         if (options.stripLocation)
             picture = graphics::WithoutLocation(picture);
+        picture = graphics::WithIptcFor(picture, saver->iptcHome);
         if (!saver->keepsTransparency && picture.has_alpha())
             picture = graphics::FlattenOntoWhite(picture);
         if (saver->decodeFirst)

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Leaving out where a photo was taken: the EXIF GPS directory, the XMP
 // properties and the IPTC datasets that name a place, while every other
-// piece of metadata stays.
+// piece of metadata stays. And the IPTC block put where each saver writes it
+// whole.
 #include "GraphicsCore.h"
 
 #include <QXmlStreamReader>
@@ -184,11 +185,22 @@ std::uint32_t BigLong(Bytes bytes)
 }
 
 constexpr unsigned kIptcResource = 0x0404;
+// What a JPEG's APP13 segment starts with, as libvips keeps it.
+constexpr std::uint8_t kPhotoshop[] = "Photoshop 3.0";
 
-// Appends the Photoshop image resource blocks, the IPTC one less its place
-// datasets and with its size written again; false when a block does not
-// fit in the bytes.
-bool AppendResourcesWithoutPlaces(Bytes resources, std::vector<std::uint8_t>& out)
+// One Photoshop image resource block.
+struct Resource {
+    unsigned id = 0;
+    Bytes head; // the signature, the id and the name: all before the size
+    Bytes data;
+    Bytes whole; // the block with the padding of its data
+};
+
+// Calls each(resource) for every block, in order, and copies zeros that pad
+// the blocks out to padding; false when a block does not fit in the bytes,
+// when anything else follows them, or when each says false.
+template <typename Each>
+bool ForEachResource(Bytes resources, std::vector<std::uint8_t>* padding, Each each)
 {
     std::size_t at = 0;
     while (at < resources.size()) {
@@ -196,12 +208,12 @@ bool AppendResourcesWithoutPlaces(Bytes resources, std::vector<std::uint8_t>& ou
         if (rest.size() < 4 || std::memcmp(rest.data(), "8BIM", 4) != 0) {
             if (!AllZeros(rest))
                 return false;
-            Append(out, rest);
+            if (padding)
+                Append(*padding, rest);
             return true;
         }
         if (rest.size() < 7)
             return false;
-        const unsigned id = unsigned(rest[4]) << 8 | rest[5];
         // The name is a Pascal string, its length byte included, padded to
         // an even size.
         const std::size_t name = (std::size_t(rest[6]) + 2) & ~std::size_t(1);
@@ -214,23 +226,60 @@ bool AppendResourcesWithoutPlaces(Bytes resources, std::vector<std::uint8_t>& ou
             return false;
         // The data is padded to an even size; a last block may go without.
         const std::size_t end = std::min(dataAt + length + (length & 1), rest.size());
-        if (id == kIptcResource) {
-            std::vector<std::uint8_t> iim;
-            if (!AppendIimWithoutPlaces(rest.subspan(dataAt, length), iim))
-                return false;
-            Append(out, rest.first(sizeAt));
-            const auto size = std::uint32_t(iim.size());
-            out.insert(out.end(), {std::uint8_t(size >> 24), std::uint8_t(size >> 16),
-                                   std::uint8_t(size >> 8), std::uint8_t(size)});
-            Append(out, iim);
-            if (iim.size() & 1)
-                out.push_back(0);
-        } else {
-            Append(out, rest.first(end));
-        }
+        if (!each(Resource{unsigned(rest[4]) << 8 | rest[5], rest.first(sizeAt),
+                           rest.subspan(dataAt, length), rest.first(end)}))
+            return false;
         at += end;
     }
     return true;
+}
+
+// Appends a block of head and data, its size written for data.
+void AppendResource(std::vector<std::uint8_t>& out, Bytes head, Bytes data)
+{
+    Append(out, head);
+    const auto size = std::uint32_t(data.size());
+    out.insert(out.end(), {std::uint8_t(size >> 24), std::uint8_t(size >> 16),
+                           std::uint8_t(size >> 8), std::uint8_t(size)});
+    Append(out, data);
+    if (data.size() & 1)
+        out.push_back(0);
+}
+
+// Appends the Photoshop image resource blocks, the IPTC one less its place
+// datasets and with its size written again; false when a block does not
+// fit in the bytes.
+bool AppendResourcesWithoutPlaces(Bytes resources, std::vector<std::uint8_t>& out)
+{
+    return ForEachResource(resources, &out, [&out](const Resource& resource) {
+        if (resource.id != kIptcResource) {
+            Append(out, resource.whole);
+            return true;
+        }
+        std::vector<std::uint8_t> iim;
+        if (!AppendIimWithoutPlaces(resource.data, iim))
+            return false;
+        AppendResource(out, resource.head, iim);
+        return true;
+    });
+}
+
+// The IIM datasets an IPTC block holds, whichever of its forms it comes in
+// (see IptcWithoutLocation); empty when it holds none or cannot be read.
+Bytes IimOf(Bytes block)
+{
+    Bytes iim;
+    if (block.size() >= sizeof kPhotoshop &&
+        std::memcmp(block.data(), kPhotoshop, sizeof kPhotoshop) == 0)
+        block = block.subspan(sizeof kPhotoshop);
+    if (!block.empty() && block[0] == 0x1c)
+        return block;
+    const bool read = ForEachResource(block, nullptr, [&iim](const Resource& resource) {
+        if (resource.id == kIptcResource && iim.empty())
+            iim = resource.data;
+        return true;
+    });
+    return read ? iim : Bytes();
 }
 
 // --- XMP ---------------------------------------------------------------------------
@@ -393,10 +442,9 @@ void LeaveOutIptcLocation(VipsImage* image, const char* field)
 
 bool IptcWithoutLocation(std::span<const std::uint8_t> block, std::vector<std::uint8_t>* out)
 {
-    // A JPEG's APP13 segment as libvips keeps it starts with this; TIFF's
-    // Photoshop tag holds the resource blocks alone, its IPTC tag the IIM
-    // datasets alone.
-    static constexpr std::uint8_t kPhotoshop[] = "Photoshop 3.0";
+    // A JPEG's APP13 segment as libvips keeps it starts with kPhotoshop;
+    // TIFF's Photoshop tag holds the resource blocks alone, its IPTC tag the
+    // IIM datasets alone.
     out->clear();
     bool read = false;
     if (block.size() >= sizeof kPhotoshop &&
@@ -418,11 +466,14 @@ bool IptcWithoutLocation(std::span<const std::uint8_t> block, std::vector<std::u
     return read;
 }
 
-vips::VImage WithoutLocation(const vips::VImage& picture)
+namespace
 {
-    // A copy of its own, made outside libvips' operation cache: a cached
-    // copy may be the very picture another caller holds, and its metadata
-    // is changed here.
+
+// A copy of its own, made outside libvips' operation cache: a cached copy
+// may be the very picture another caller holds, and its metadata is changed
+// by the caller.
+vips::VImage CopyForMetadata(const vips::VImage& picture)
+{
     VipsOperation* operation = vips_operation_new("copy");
     if (!operation)
         throw vips::VError();
@@ -434,11 +485,74 @@ vips::VImage WithoutLocation(const vips::VImage& picture)
     g_object_unref(operation);
     if (!copy)
         throw vips::VError();
-    vips::VImage result(copy); // takes the reference
+    return vips::VImage(copy); // takes the reference
+}
+
+Bytes BlobOf(VipsImage* image, const char* field)
+{
+    const void* data = nullptr;
+    std::size_t length = 0;
+    if (!vips_image_get_typeof(image, field))
+        return {};
+    if (vips_image_get_blob(image, field, &data, &length) != 0 || !data) {
+        vips_error_clear();
+        return {};
+    }
+    return Bytes(static_cast<const std::uint8_t*>(data), length);
+}
+
+} // namespace
+
+vips::VImage WithoutLocation(const vips::VImage& picture)
+{
+    vips::VImage result = CopyForMetadata(picture);
+    VipsImage* copy = result.get_image();
     LeaveOutExifLocation(copy);
     LeaveOutXmpLocation(copy);
     LeaveOutIptcLocation(copy, VIPS_META_IPTC_NAME);
     LeaveOutIptcLocation(copy, VIPS_META_PHOTOSHOP_NAME);
+    return result;
+}
+
+vips::VImage WithIptcFor(const vips::VImage& picture, IptcHome home)
+{
+    if (home == IptcHome::AsLoaded ||
+        !vips_image_get_typeof(picture.get_image(), VIPS_META_IPTC_NAME))
+        return picture;
+    vips::VImage result = CopyForMetadata(picture);
+    VipsImage* copy = result.get_image();
+    // The IIM datasets, copied: the blob goes with the field.
+    const Bytes found = IimOf(BlobOf(copy, VIPS_META_IPTC_NAME));
+    const std::vector<std::uint8_t> iim(found.begin(), found.end());
+    static constexpr std::uint8_t kIptcHead[] = {'8', 'B', 'I', 'M', 0x04, 0x04, 0, 0};
+    if (home == IptcHome::App13) {
+        const Bytes block = BlobOf(copy, VIPS_META_IPTC_NAME);
+        if (block.size() >= sizeof kPhotoshop &&
+            std::memcmp(block.data(), kPhotoshop, sizeof kPhotoshop) == 0)
+            return result; // already a segment's content
+        vips_image_remove(copy, VIPS_META_IPTC_NAME);
+        if (!iim.empty()) {
+            std::vector<std::uint8_t> segment(std::begin(kPhotoshop), std::end(kPhotoshop));
+            AppendResource(segment, kIptcHead, iim);
+            vips_image_set_blob_copy(copy, VIPS_META_IPTC_NAME, segment.data(), segment.size());
+        }
+        return result;
+    }
+    // IptcHome::PhotoshopTag: the datasets join the Photoshop tag's
+    // resources, unless they hold an IPTC block already.
+    vips_image_remove(copy, VIPS_META_IPTC_NAME);
+    const Bytes photoshop = BlobOf(copy, VIPS_META_PHOTOSHOP_NAME);
+    std::vector<std::uint8_t> resources(photoshop.begin(), photoshop.end());
+    bool holdsIptc = false;
+    const bool read = ForEachResource(photoshop, nullptr, [&holdsIptc](const Resource& resource) {
+        holdsIptc = holdsIptc || resource.id == kIptcResource;
+        return true;
+    });
+    if (read && !holdsIptc && !iim.empty()) {
+        AppendResource(resources, kIptcHead, iim);
+        vips_image_set_blob_copy(copy, VIPS_META_PHOTOSHOP_NAME, resources.data(),
+                                 resources.size());
+    }
     return result;
 }
 

@@ -26,6 +26,21 @@ struct PictureShape {
     bool fullChroma = false;
 };
 
+// Where a saver takes the picture's IPTC block (libvips' "iptc-data") for
+// writing it whole.
+enum class IptcHome {
+    AsLoaded, // it writes none
+    // A JPEG's APP13 segment: Photoshop image resources after "Photoshop
+    // 3.0". IIM datasets alone (as TIFF's IPTC tag holds them) would make a
+    // segment no reader takes.
+    App13,
+    // TIFF's Photoshop tag. libvips 8.14 writes TIFF's IPTC tag with a
+    // quarter of its bytes (it counts them in fours, libtiff in ones), which
+    // no reader takes; so the datasets go into the Photoshop tag's image
+    // resources, which it writes whole and from which readers take IPTC.
+    PhotoshopTag,
+};
+
 struct SaverEntry {
     OSType exportType;
     const char* description;
@@ -67,6 +82,7 @@ struct SaverEntry {
     // a bad source fails before the saver starts. The saver holds the whole
     // picture in memory anyway, so this costs time, not peak memory.
     bool decodeFirst = false;
+    IptcHome iptcHome = IptcHome::AsLoaded;
 };
 
 // The table in its documented order, whether or not this libvips has the savers.

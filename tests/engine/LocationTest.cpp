@@ -135,8 +135,7 @@ TEST_F(Location, OutputsLeaveOutGpsAndPlacesAndKeepTheRest)
         }
         for (const QString& tag : after)
             EXPECT_FALSE(IsLocation(tag)) << tag.toStdString();
-        // Nor in a block exiftool cannot read (libvips writes only part of
-        // the IPTC block into a TIFF).
+        // Nor in a block exiftool cannot read.
         EXPECT_FALSE(ReadFile(left).contains("Champ de Mars"));
         // The orientation stays applied: the picture comes upright either way.
         EXPECT_TRUE(after.count(QStringLiteral("Composite:ImageSize=160x240")));
@@ -145,14 +144,74 @@ TEST_F(Location, OutputsLeaveOutGpsAndPlacesAndKeepTheRest)
     // The formats that hold EXIF or XMP carry the place unless told not to.
     for (const char* extension : {"jpg", "png", "webp", "tif"})
         EXPECT_TRUE(carried.count(extension)) << extension;
-    // JPEG keeps IPTC: the place goes, the rest of the block stays.
-    const std::set<QString> kept = TagsOf(destination / "jpg-off/photo.jpg");
-    const std::set<QString> left = TagsOf(destination / "jpg-on/photo.jpg");
-    for (const char* tag : {"IPTC:City", "IPTC:Sub-location", "IPTC:Province-State",
-                            "IPTC:Country-PrimaryLocationName", "IPTC:Country-PrimaryLocationCode",
-                            "IPTC:ContentLocationName", "IPTC:By-line"})
-        EXPECT_TRUE(kept.count(QLatin1String(tag))) << tag;
-    EXPECT_TRUE(left.count(QStringLiteral("IPTC:By-line")));
+    // JPEG and TIFF keep IPTC: the place goes, the rest of the block stays.
+    for (const char* extension : {"jpg", "tif"}) {
+        SCOPED_TRACE(extension);
+        const QByteArray name = QByteArray("/photo.") + extension;
+        const std::set<QString> kept = TagsOf(destination / extension + "-off" + name);
+        const std::set<QString> left = TagsOf(destination / extension + "-on" + name);
+        // exiftool names IPTC found in a TIFF's Photoshop tag "IPTC2".
+        const QString group = QLatin1String(extension) == u"tif" ? "IPTC2:" : "IPTC:";
+        for (const char* tag :
+             {"City", "Sub-location", "Province-State", "Country-PrimaryLocationName",
+              "Country-PrimaryLocationCode", "ContentLocationName", "By-line"})
+            EXPECT_TRUE(kept.count(group + QLatin1String(tag))) << tag;
+        EXPECT_TRUE(left.count(group + "By-line"));
+    }
+}
+
+// exiftool's values of the IPTC tags and its warnings, by tag name.
+QJsonObject IptcOf(const QByteArray& path)
+{
+    QProcess exiftool;
+    exiftool.start(QStringLiteral("exiftool"),
+                   {"-j", "-IPTC:all", "-Warning", "-Error", QString::fromUtf8(path)});
+    if (!exiftool.waitForFinished(60000))
+        return {};
+    return QJsonDocument::fromJson(exiftool.readAllStandardOutput()).array().at(0).toObject();
+}
+
+// A JPEG keeps IPTC in an APP13 segment of Photoshop image resources, a TIFF
+// as bare datasets in its IPTC tag (and often in its Photoshop tag too).
+// From either, a JPEG or TIFF output carries every dataset whole, longer
+// values too: libvips alone writes a quarter of the block into a TIFF and
+// bare datasets into a JPEG's APP13, which no reader takes.
+TEST_F(Location, IptcReachesJpegAndTiffWholeFromEitherKindOfSource)
+{
+    const std::string missing = MissingProgram("exiftool", "libimage-exiftool-perl");
+    ASSERT_TRUE(missing.empty()) << missing;
+    const QString caption = QStringLiteral("Evening light over the river, seen from the old "
+                                           "bridge; the caption runs past a hundred bytes.");
+    for (const char* from : {"jpg", "tif"}) {
+        const QByteArray photo = source / "photo-" + from + "." + from;
+        ASSERT_EQ(platform::testing::WriteTestPicture(photo, from, 120, 80), noErr);
+        QProcess exiftool;
+        exiftool.start(QStringLiteral("exiftool"),
+                       {"-q", "-overwrite_original", "-IPTC:By-line=Ann Example",
+                        "-IPTC:Caption-Abstract=" + caption, "-IPTC:Keywords=river",
+                        "-IPTC:Keywords=bridge", QString::fromUtf8(photo)});
+        ASSERT_TRUE(exiftool.waitForFinished(60000));
+        ASSERT_EQ(exiftool.exitCode(), 0) << exiftool.readAllStandardError().constData();
+        ASSERT_EQ(IptcOf(photo).value("Caption-Abstract").toString(), caption);
+        for (const char* into : {"jpg", "tif"}) {
+            SCOPED_TRACE(std::string(from) + " into " + into);
+            const QByteArray folder = destination / from + "-into-" + into;
+            MakeFolder(folder);
+            destinationRef = RefFor(folder);
+            choose(QString::fromLatin1(into));
+            convert(photo);
+            const QJsonObject iptc = IptcOf(folder + "/photo-" + from + "." + into);
+            EXPECT_FALSE(iptc.contains("Warning"))
+                << iptc.value("Warning").toString().toStdString();
+            EXPECT_FALSE(iptc.contains("Error"));
+            EXPECT_EQ(iptc.value("Caption-Abstract").toString().toStdString(),
+                      caption.toStdString());
+            EXPECT_EQ(iptc.value("By-line").toString().toStdString(), "Ann Example");
+            EXPECT_EQ(iptc.value("Keywords").toArray(),
+                      QJsonArray({QStringLiteral("river"), QStringLiteral("bridge")}))
+                << QJsonDocument(iptc).toJson().constData();
+        }
+    }
 }
 
 // Hand-built IPTC blocks: IIM datasets, Photoshop image resources holding

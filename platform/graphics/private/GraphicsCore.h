@@ -8,6 +8,8 @@
     "This header is private to platform/; outside it use Graphics.h, PictureFiles.h or SaverTable.h"
 #endif
 
+#include "platform/graphics/SaverTable.h"
+
 #include <vips/vips8>
 
 #include <cstdint>
@@ -32,6 +34,10 @@ vips::VImage IntoSaverColour(const vips::VImage& picture);
 // its EXIF, no location properties in its XMP, no place datasets in its
 // IPTC; everything else kept.
 vips::VImage WithoutLocation(const vips::VImage& picture);
+
+// The picture with its IPTC block where home says (see IptcHome); one that
+// cannot be read is left out.
+vips::VImage WithIptcFor(const vips::VImage& picture, IptcHome home);
 
 // The IPTC block (libvips' "iptc-data" or "photoshop-data": Photoshop image
 // resources, with or without the "Photoshop 3.0" header, or IIM datasets
