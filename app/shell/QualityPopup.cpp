@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 
 #include <cstdlib>
+#include <vector>
 
 PopupChoices QualityChoices(const QVariant& stored)
 {
@@ -14,13 +15,11 @@ PopupChoices QualityChoices(const QVariant& stored)
         const char* text;
         CodecQ quality;
     };
-    static constexpr Level kLevels[] = {
-        {QT_TRANSLATE_NOOP("QualityPopup", "Low"), codecLowQuality},
-        {QT_TRANSLATE_NOOP("QualityPopup", "Normal"), codecNormalQuality},
-        {QT_TRANSLATE_NOOP("QualityPopup", "High"), codecHighQuality},
-        {QT_TRANSLATE_NOOP("QualityPopup", "Best"), codecMaxQuality},
-        {QT_TRANSLATE_NOOP("QualityPopup", "Lossless"), codecLosslessQuality},
-    };
+    std::vector<Level> levels;
+    for (size_t i = 0; i < std::size(platform::graphics::kQualityLevels); ++i)
+        levels.push_back(
+            {platform::graphics::kQualityLevelNames[i], platform::graphics::kQualityLevels[i]});
+    levels.push_back({QT_TRANSLATE_NOOP("QualityPopup", "Lossless"), codecLosslessQuality});
     const QString extension = ChosenExportExtension();
     const platform::graphics::SaverEntry* saver =
         platform::graphics::FindSaverForExtension(extension.toUtf8().constData());
@@ -32,7 +31,7 @@ PopupChoices QualityChoices(const QVariant& stored)
     PopupChoices choices;
     choices.enabled = saver && platform::graphics::QualityApplies(*saver);
     long nearest = -1;
-    for (const Level& level : kLevels) {
+    for (const Level& level : levels) {
         const bool offered = level.quality != codecLosslessQuality || lossless;
         choices.items.push_back(
             {QCoreApplication::translate("QualityPopup", level.text), int(level.quality), offered});

@@ -25,10 +25,23 @@ namespace
 // graphics exporters used for the format where they had one ('JPEG', 'PNGf',
 // 'TIFF', 'GIFf', 'jp2 '); the newer formats take their brand or extension.
 //
-// Quality (0..1024, 768 = codecHighQuality) maps onto libvips' 1..100
-// scale as quality × 100 / 1024, so 768 is Q 75, the level the common tools
-// use by default; 1024 (codecLosslessQuality) picks the lossless mode where
-// the format has one.
+// Quality (0..1024, 768 = codecHighQuality) means one look in every format.
+// JPEG sets the scale: Low, Normal, High and Best are its Q 25, 50, 75 (the
+// level the common tools use by default) and 100. Every other lossy format
+// writes, at each level, the setting of its own quality option whose median
+// butteraugli distance from the source matches JPEG's there, over the
+// benchmark's medium set (40 photo-like 3000 × 2000 JPEGs of Q 92); the
+// levels' distances and bytes stand beside each setting. bench/run.sh
+// calibrate measures them again and prints the rows for a new libvips or
+// encoder. 1024 (codecLosslessQuality) picks the lossless mode where the
+// format has one.
+// Where no setting comes within 10 % of JPEG's distance the nearest is kept
+// and marked: Best in WebP (lossy WebP is always subsampled and stops at
+// 0.75 at Q 100; its near-lossless mode at 87, 0.40, is the nearest, at
+// 0.72 of JPEG's bytes), AVIF and JPEG XL (their Q 99 lands 20 to 40 %
+// above JPEG's 0.31, Q 100 below it: closer to the source at 0.93 and 0.62 of
+// JPEG's bytes), and JPEG 2000 at Low, High and Best (a step of its Q moves
+// the distance by 20 % or more there).
 //
 // Options chosen with bench/run.sh; the figures are from its corpus of
 // photo-like pictures, against ImageMagick's mogrify at -quality 75:
@@ -57,8 +70,12 @@ namespace
 //   (unfiltered, level 6), which is 1.14 times the size. Level 6 with
 //   filtering would reach 1.00 at 2.3 times the time; level 3 gives 1.07 at
 //   0.84 of it.
-// - WebP, HEIF, AVIF, JPEG XL, JPEG 2000: the encoders' defaults at the
-//   mapped quality; WebP comes out the same size as ImageMagick's.
+// - WebP, HEIF, AVIF, JPEG XL, JPEG 2000: the calibrated levels, at the
+//   speed the encoders' own tools take by default: AVIF at effort 3, which
+//   libheif gives libaom as its speed 6 (avifenc's and heif-enc's default;
+//   libvips' own default, 4, is speed 5); HEIF at
+//   x265's preset "slow", heif-enc's too (libvips' effort does not reach
+//   x265); JPEG XL at effort 7, cjxl's default.
 // - TIFF: LZW with horizontal differencing: lossless, and read by every
 //   TIFF reader, unlike deflate.
 // - GIF and PPM: quality does not apply.
@@ -75,6 +92,10 @@ constexpr SaverEntry kSavers[] = {
      .fullChromaOptions = "subsample_mode=off",
      .reencodeAbove = UInt64(32) << 20,
      .qualityOption = "Q",
+     .levels = {{.setting = 25, .distance = 6.723, .bytesPerPixel = 0.0144},
+                {.setting = 50, .distance = 3.865, .bytesPerPixel = 0.0217},
+                {.setting = 75, .distance = 2.672, .bytesPerPixel = 0.0460},
+                {.setting = 100, .distance = 0.308, .bytesPerPixel = 0.6648}},
      .keepsTransparency = false,
      .iptcHome = IptcHome::App13},
     {.exportType = FOUR_CHAR_CODE("PNGf"),
@@ -89,7 +110,16 @@ constexpr SaverEntry kSavers[] = {
      .mimeType = "image/webp",
      .saver = "webpsave_target",
      .qualityOption = "Q",
+     .levels = {{.setting = 43, .distance = 6.576, .bytesPerPixel = 0.0046},
+                {.setting = 75, .distance = 3.739, .bytesPerPixel = 0.0128},
+                {.setting = 81, .distance = 2.752, .bytesPerPixel = 0.0296},
+                {.setting = 87,
+                 .options = "near_lossless=true",
+                 .distance = 0.395,
+                 .bytesPerPixel = 0.4791,
+                 .unmatched = true}},
      .losslessOption = "lossless",
+     .finerMode = "near_lossless=true",
      .animated = true,
      .decodeFirst = true},
     {.exportType = FOUR_CHAR_CODE("TIFF"),
@@ -112,6 +142,10 @@ constexpr SaverEntry kSavers[] = {
      .saver = "heifsave_target",
      .options = "compression=hevc",
      .qualityOption = "Q",
+     .levels = {{.setting = 34, .distance = 6.442, .bytesPerPixel = 0.0033},
+                {.setting = 37, .distance = 4.065, .bytesPerPixel = 0.0107},
+                {.setting = 41, .distance = 2.711, .bytesPerPixel = 0.0318},
+                {.setting = 90, .distance = 0.285, .bytesPerPixel = 0.5759}},
      .losslessOption = "lossless",
      .probeEncoder = true},
     {.exportType = FOUR_CHAR_CODE("avif"),
@@ -119,8 +153,12 @@ constexpr SaverEntry kSavers[] = {
      .extension = "avif",
      .mimeType = "image/avif",
      .saver = "heifsave_target",
-     .options = "compression=av1",
+     .options = "compression=av1,effort=3",
      .qualityOption = "Q",
+     .levels = {{.setting = 50, .distance = 6.626, .bytesPerPixel = 0.0025},
+                {.setting = 65, .distance = 3.943, .bytesPerPixel = 0.0164},
+                {.setting = 73, .distance = 2.768, .bytesPerPixel = 0.0324},
+                {.setting = 100, .distance = 0.216, .bytesPerPixel = 0.6215, .unmatched = true}},
      .losslessOption = "lossless",
      .probeEncoder = true},
     {.exportType = FOUR_CHAR_CODE("jxl "),
@@ -129,6 +167,10 @@ constexpr SaverEntry kSavers[] = {
      .mimeType = "image/jxl",
      .saver = "jxlsave_target",
      .qualityOption = "Q",
+     .levels = {{.setting = 25, .distance = 6.944, .bytesPerPixel = 0.0038},
+                {.setting = 68, .distance = 3.897, .bytesPerPixel = 0.0112},
+                {.setting = 81, .distance = 2.611, .bytesPerPixel = 0.0269},
+                {.setting = 100, .distance = 0.246, .bytesPerPixel = 0.4089, .unmatched = true}},
      .losslessOption = "lossless"},
     {.exportType = FOUR_CHAR_CODE("jp2 "),
      .description = QT_TRANSLATE_NOOP("ExtensionPopup", "JPEG 2000 image"),
@@ -136,6 +178,10 @@ constexpr SaverEntry kSavers[] = {
      .mimeType = "image/jp2",
      .saver = "jp2ksave_target",
      .qualityOption = "Q",
+     .levels = {{.setting = 38, .distance = 6.034, .bytesPerPixel = 0.0259, .unmatched = true},
+                {.setting = 41, .distance = 4.041, .bytesPerPixel = 0.0864},
+                {.setting = 45, .distance = 2.372, .bytesPerPixel = 0.1900, .unmatched = true},
+                {.setting = 100, .distance = 0.448, .bytesPerPixel = 0.5079, .unmatched = true}},
      .losslessOption = "lossless"},
     {.exportType = FOUR_CHAR_CODE("PPM "),
      .description = QT_TRANSLATE_NOOP("ExtensionPopup", "Portable pixmap"),
@@ -243,10 +289,27 @@ UInt64 JpegCoefficientBytes(const PictureShape& shape, int vipsQuality)
     return total * 64 * 2;
 }
 
-int VipsQuality(CodecQ quality)
+LevelSetting EncoderLevel(const SaverEntry& saver, CodecQ quality)
 {
-    const long scaled = std::lround(double(quality) * 100.0 / 1024.0);
-    return int(std::clamp(scaled, 1L, 100L));
+    LevelSetting below{.setting = 0, .options = saver.levels[0].options};
+    CodecQ from = codecMinQuality;
+    const LevelSetting* above = nullptr;
+    CodecQ to = codecMaxQuality;
+    for (size_t i = 0; i < std::size(kQualityLevels) && !above; ++i) {
+        if (quality < kQualityLevels[i]) {
+            above = &saver.levels[i];
+            to = kQualityLevels[i];
+        } else {
+            below = saver.levels[i];
+            from = kQualityLevels[i];
+        }
+    }
+    double setting = below.setting;
+    if (above && std::strcmp(above->options, below.options) == 0)
+        setting +=
+            double(above->setting - below.setting) * double(quality - from) / double(to - from);
+    // libvips' scale starts at 1.
+    return {.setting = int(std::clamp(std::lround(setting), 1L, 100L)), .options = below.options};
 }
 
 namespace
@@ -256,8 +319,8 @@ WholePictureBuffer BufferFor(const SaverEntry& saver, CodecQ quality, const Pict
 {
     if (!saver.wholePictureBytes)
         return WholePictureBuffer::Omitted;
-    return ChooseWholePictureBuffer(saver.wholePictureBytes(shape, VipsQuality(quality)),
-                                    saver.reencodeAbove);
+    return ChooseWholePictureBuffer(
+        saver.wholePictureBytes(shape, EncoderLevel(saver, quality).setting), saver.reencodeAbove);
 }
 
 } // namespace
@@ -274,10 +337,13 @@ CodecQ HonouredQuality(const SaverEntry& saver, CodecQ quality)
     return std::min<CodecQ>(quality, codecLosslessQuality);
 }
 
-std::string SaverOptions(const SaverEntry& saver, const ExportOptions& request,
-                         const PictureShape& shape)
+namespace
 {
-    const CodecQ quality = HonouredQuality(saver, request.quality);
+
+// lossless, or the quality option at level's setting in its mode.
+std::string OptionsFor(const SaverEntry& saver, CodecQ quality, bool lossless,
+                       const LevelSetting& level, const PictureShape& shape)
+{
     std::string options;
     const auto add = [&options](const std::string& option) {
         if (option.empty())
@@ -291,14 +357,32 @@ std::string SaverOptions(const SaverEntry& saver, const ExportOptions& request,
         add(saver.wholePictureOptions);
     if (shape.fullChroma)
         add(saver.fullChromaOptions);
-    if (quality >= codecLosslessQuality && saver.losslessOption)
+    if (lossless)
         add(std::string(saver.losslessOption) + "=true");
-    else if (saver.qualityOption)
-        add(std::string(saver.qualityOption) + '=' + std::to_string(VipsQuality(quality)));
+    else if (saver.qualityOption) {
+        add(level.options);
+        add(std::string(saver.qualityOption) + '=' + std::to_string(level.setting));
+    }
     // EXIF, ICC profile and XMP travel with the picture wherever the format
     // holds them (libvips keeps them unless told to strip).
     add("strip=false");
     return options;
+}
+
+} // namespace
+
+std::string SaverOptions(const SaverEntry& saver, const ExportOptions& request,
+                         const PictureShape& shape)
+{
+    const CodecQ quality = HonouredQuality(saver, request.quality);
+    const bool lossless = quality >= codecLosslessQuality && saver.losslessOption;
+    return OptionsFor(saver, quality, lossless, EncoderLevel(saver, quality), shape);
+}
+
+std::string SaverOptionsAtSetting(const SaverEntry& saver, const LevelSetting& level,
+                                  const PictureShape& shape)
+{
+    return OptionsFor(saver, codecHighQuality, false, level, shape);
 }
 
 } // namespace platform::graphics

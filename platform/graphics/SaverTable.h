@@ -9,6 +9,8 @@
 
 #include "platform/graphics/Graphics.h"
 
+#include <QtGlobal>
+
 #include <span>
 #include <string>
 
@@ -25,6 +27,32 @@ struct PictureShape {
     // JPEG written from it keeps that (fullChromaOptions).
     bool fullChroma = false;
 };
+
+// The encoder setting a quality level writes with, and what it gave when the
+// table was calibrated (bench/run.sh calibrate): the median butteraugli
+// distance from the source and the median output bytes per pixel over the
+// benchmark's medium set, measured on a 768 × 768 square from the middle of
+// each photo, encoded on its own.
+struct LevelSetting {
+    int setting = 0;
+    // Options of a mode the level writes in where the quality option alone
+    // cannot come as close to the source as JPEG does (WebP's near-lossless
+    // mode, whose preprocessing the quality option then sets).
+    const char* options = "";
+    double distance = 0;
+    double bytesPerPixel = 0;
+    // No setting of the format came within 10 % of JPEG's distance: this is
+    // the nearest.
+    bool unmatched = false;
+};
+
+// The levels the preferences offer below lossless, in the order of
+// SaverEntry::levels, and their names (English; the popup translates them).
+inline constexpr CodecQ kQualityLevels[] = {codecLowQuality, codecNormalQuality, codecHighQuality,
+                                            codecMaxQuality};
+inline constexpr const char* kQualityLevelNames[] = {
+    QT_TRANSLATE_NOOP("QualityPopup", "Low"), QT_TRANSLATE_NOOP("QualityPopup", "Normal"),
+    QT_TRANSLATE_NOOP("QualityPopup", "High"), QT_TRANSLATE_NOOP("QualityPopup", "Best")};
 
 // Where a saver takes the picture's IPTC block (libvips' "iptc-data") for
 // writing it whole.
@@ -69,8 +97,16 @@ struct SaverEntry {
     // The saver's 1..100 quality option ("Q"), or null when quality does not
     // apply (lossless formats).
     const char* qualityOption = nullptr;
+    // The quality option's value at Low, Normal, High and Best: for each
+    // format the setting whose distance from the source matches JPEG's at
+    // that level, so that a level looks the same in every format. Qualities
+    // between the levels take the setting between, in proportion (0 is 0).
+    LevelSetting levels[4] = {};
     // Set for codecLosslessQuality, or null when the format has no lossless mode.
     const char* losslessOption = nullptr;
+    // The mode the calibration tries for a level the quality option cannot
+    // reach (LevelSetting::options), or null.
+    const char* finerMode = nullptr;
     bool keepsTransparency = true; // otherwise alpha is flattened onto white
     bool animated = false;         // holds several frames: animations are kept
     // The saver exists whenever its library does, its encoder only when a
@@ -97,8 +133,11 @@ const SaverEntry* FindSaver(OSType exportType);
 bool SameExtension(const char* a, const char* b);
 const SaverEntry* FindSaverForExtension(const char* extension);
 
-// The quality level on libvips' 1..100 scale: 768 (codecHighQuality) is 75.
-int VipsQuality(CodecQ quality);
+// The quality option's value for quality (below lossless) on the saver's
+// 1..100 scale, and the mode's options: the table's level at each level; in
+// proportion between two levels of the same mode, and otherwise the lower
+// one's (from 0 to Low, 0 to Low's setting). Distance and bytes are left 0.
+LevelSetting EncoderLevel(const SaverEntry& saver, CodecQ quality);
 
 // Whether the saver takes a quality at all, and whether it has a lossless
 // mode (codecLosslessQuality).
@@ -132,5 +171,9 @@ bool ReencodesTables(const SaverEntry& saver, CodecQ quality, const PictureShape
 // onto the saver's scale or its lossless mode, and metadata kept.
 std::string SaverOptions(const SaverEntry& saver, const ExportOptions& request,
                          const PictureShape& shape);
+// The same options with the quality option at setting instead of a level's:
+// what the calibration tries.
+std::string SaverOptionsAtSetting(const SaverEntry& saver, const LevelSetting& level,
+                                  const PictureShape& shape);
 
 } // namespace platform::graphics

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // With no quality or location setting stored, every output format writes the
-// same bytes as the hash list in data/default-outputs.sha256, made from the
-// converter as it was before those settings existed: the settings' defaults
-// must leave today's outputs byte for byte. The pictures are the samples
+// same bytes as the hash list in data/default-outputs.sha256: what a default
+// conversion writes changes only on purpose (the list was made before the
+// quality and location settings existed, and again when the quality levels
+// were calibrated across formats). The pictures are the samples
 // shipped with the program and photo-like ones drawn as the benchmark draws
 // them (with orientation, ICC profile and XMP, and with alpha).
 //

@@ -108,7 +108,11 @@ TEST(ExportTypeList, EveryTypeWritesThePictureAtTheQualityAsked)
                                             {600, 59},
                                             {codecMaxQuality, 100},
                                             {codecLosslessQuality, 100}})
-        EXPECT_EQ(platform::graphics::VipsQuality(quality), expected) << quality;
+        EXPECT_EQ(platform::graphics::EncoderLevel(
+                      *platform::graphics::FindSaver(FOUR_CHAR_CODE("JPEG")), quality)
+                      .setting,
+                  expected)
+            << quality;
 
     TempFolder folder;
     const QByteArray source = folder / "source.png";
