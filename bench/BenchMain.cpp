@@ -11,11 +11,19 @@
 //                                              at a time (default: cores)
 //   tessaly_bench quality <work folder>        the medium set at each quality
 //                                              level (time and bytes)
+//   tessaly_bench calibrate <work folder> [K]  the encoder setting of each
+//                                              quality level for each lossy
+//                                              format, searched on every Kth
+//                                              photo of the medium set
+//                                              (default 5)
+//   tessaly_bench calibrate-check <work folder>  the same measurements of the
+//                                              saver table's settings
 //   tessaly_bench engine <sources> <dest> <ext> [quality]  one timed engine
 //                                              loop
 //   tessaly_bench floor <sources> <dest> <ext> [libvips options]
 //   tessaly_bench floor-parallel <sources> <dest> <ext> <threads>
 #include "AppRows.h"
+#include "Calibrate.h"
 #include "Contenders.h"
 #include "Corpus.h"
 #include "Loops.h"
@@ -189,6 +197,11 @@ int main(int argc, char** argv)
         return RunNameLookupBenchmark(args[1]) ? 0 : 3;
     if (args.size() == 2 && args[0] == "quality")
         return RunQualityBenchmark(args[1]);
+    if (args.size() >= 2 && args.size() <= 3 && args[0] == "calibrate")
+        return RunCalibration(gSelf, args[1], args.size() == 3 ? std::max(1, args[2].toInt()) : 5,
+                              true);
+    if (args.size() == 2 && args[0] == "calibrate-check")
+        return RunCalibration(gSelf, args[1], 1, false);
     if (args.size() == 4 && args[0] == "engine")
         return RunEngineLoop(args[1], args[2], args[3]);
     if (args.size() == 5 && args[0] == "engine")

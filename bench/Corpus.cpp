@@ -57,7 +57,7 @@ bool PrepareCorpus(const QByteArray& folder, Corpus* corpus)
         corpus->crowdedFolders.push_back(folder + "/d-20000-files-" + QByteArray::number(i));
     std::fprintf(stderr, "Preparing the corpus in %s\n", folder.constData());
     if (!Generate(corpus->smallPngs, "png", 200, 640, 480, nullptr) ||
-        !Generate(corpus->cameraJpegs, "jpg", 40, 3000, 2000, "Q=92") ||
+        !PrepareCameraJpegs(folder, &corpus->cameraJpegs) ||
         !Generate(corpus->hugePng, "png", 1, 12000, 9000, "compression=3"))
         return false;
     for (const QByteArray& crowded : corpus->crowdedFolders) {
@@ -75,6 +75,12 @@ bool PrepareCorpus(const QByteArray& folder, Corpus* corpus)
         }
     }
     return true;
+}
+
+bool PrepareCameraJpegs(const QByteArray& folder, QByteArray* photos)
+{
+    *photos = folder + "/b-3000x2000-jpeg";
+    return Generate(*photos, "jpg", 40, 3000, 2000, "Q=92");
 }
 
 bool PrepareLargeTiffs(const QByteArray& folder, QByteArray* tiffs)

@@ -21,6 +21,9 @@ bool PrepareCorpus(const QByteArray& folder, Corpus* corpus);
 // Makes what is missing of four 10328×7760 (80-megapixel) uncompressed TIFFs
 // under folder, as a scanner or a raw developer leaves them, and gives their
 // folder; only the parallel part of the benchmark converts them.
+// The medium set alone (the corpus's camera JPEGs): 40 photos of 3000 x 2000,
+// JPEG Q 92, in a folder under folder, named in photos.
+bool PrepareCameraJpegs(const QByteArray& folder, QByteArray* photos);
 bool PrepareLargeTiffs(const QByteArray& folder, QByteArray* tiffs);
 
 // The regular files of a folder, sorted by name, as full paths.

@@ -8,7 +8,15 @@
 # TESSALY_JOBS=N) beside the one-at-a-time engine and both mogrifys.
 # Between them, a row per quality level on the medium set (time and bytes).
 # `bench/run.sh engine`, `bench/run.sh quality`, `bench/run.sh app` or
-# `bench/run.sh parallel` runs one part only; TESSALY_BENCH_JOBS sets N (the machine's cores by
+# `bench/run.sh parallel` runs one part only. `bench/run.sh calibrate`, not
+# part of the whole run (about 40 minutes on 2 cores), remakes the saver
+# table's quality levels: for each lossy format the setting whose butteraugli
+# distance matches JPEG's at each level, printed as rows for the table;
+# TESSALY_CALIBRATE_EVERY=K searches on every Kth photo (default 5).
+# `bench/run.sh calibrate-check` (about 20 minutes) measures the table's
+# settings the same way, then the bytes of whole photos at High against
+# JPEG's and the AVIF, HEIF and JPEG XL encoders' own tools beside the
+# program. TESSALY_BENCH_JOBS sets N (the machine's cores by
 # default). Prints the tables and the targets; exits nonzero when a target
 # is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR, default
 # build/release/bench-work) for the next run.
@@ -22,6 +30,12 @@ command -v mogrify >/dev/null 2>&1 || missing="$missing imagemagick"
 command -v vips >/dev/null 2>&1 || missing="$missing libvips-tools"
 command -v gm >/dev/null 2>&1 || missing="$missing graphicsmagick"
 [ -x /usr/bin/time ] || missing="$missing time"
+if [ "${1:-all}" = calibrate ] || [ "${1:-all}" = calibrate-check ]; then
+    command -v butteraugli >/dev/null 2>&1 || missing="$missing butteraugli"
+    command -v avifenc >/dev/null 2>&1 || missing="$missing libavif-bin"
+    command -v heif-enc >/dev/null 2>&1 || missing="$missing libheif-examples"
+    command -v cjxl >/dev/null 2>&1 || missing="$missing libjxl-tools"
+fi
 if [ -n "$missing" ]; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo=sudo
@@ -48,5 +62,11 @@ fi
 if [ "$part" = all ] || [ "$part" = parallel ]; then
     build/release/bin/tessaly_bench parallel "$work" ${TESSALY_BENCH_JOBS:-} ||
         { s=$?; [ "$status" -ne 0 ] || status=$s; }
+fi
+if [ "$part" = calibrate ]; then
+    build/release/bin/tessaly_bench calibrate "$work" ${TESSALY_CALIBRATE_EVERY:-} || status=$?
+fi
+if [ "$part" = calibrate-check ]; then
+    build/release/bin/tessaly_bench calibrate-check "$work" || status=$?
 fi
 exit "$status"

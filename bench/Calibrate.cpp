@@ -1,0 +1,460 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Calibrating the quality levels: for every lossy format, the encoder
+// setting at each level whose median butteraugli distance from the source
+// matches JPEG's at that level, found by bisection on crops of the medium
+// set; then the chosen settings over every photo of the set, the bytes of
+// whole photos at High against JPEG's, and the encoders' speed against their
+// own command-line tools.
+#include "Calibrate.h"
+
+#include "AppRows.h"
+#include "Contenders.h"
+#include "Corpus.h"
+#include "Measure.h"
+#include "Processes.h"
+#include "Report.h"
+
+#include "platform/graphics/SaverTable.h"
+
+#include <vips/vips8>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+using platform::graphics::SaverEntry;
+
+// butteraugli takes about 3 s a megapixel on one core: the distances are
+// measured on a square from the middle of each photo, encoded on its own.
+constexpr int kCropSide = 768;
+// Within this of the target the bisection stops; the levels must be within
+// 10 %.
+constexpr double kCloseEnough = 0.03;
+constexpr double kTolerance = 0.10;
+
+struct Sample {
+    QByteArray sourcePng; // the crop as decoded from the source, for butteraugli
+    vips::VImage crop;
+    platform::graphics::PictureShape shape;
+};
+
+struct Measured {
+    int setting = 0;
+    const char* mode = "";    // LevelSetting::options
+    double distance = 0;      // median over the samples
+    double bytesPerPixel = 0; // median over the samples
+    bool failed = false;
+};
+
+// Whether libvips' JPEG loader found no subsampled component: the program
+// then writes JPEG at 4:4:4 too.
+bool FullChroma(const vips::VImage& photo)
+{
+    const char* sampling = nullptr;
+    return vips_image_get_typeof(photo.get_image(), "jpeg-chroma-subsample") &&
+           vips_image_get_string(photo.get_image(), "jpeg-chroma-subsample", &sampling) == 0 &&
+           sampling && QByteArray(sampling).startsWith("4:4:4");
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return std::nan("");
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+bool PrepareSamples(const QByteArray& sources, const QByteArray& folder, int every,
+                    std::vector<Sample>* samples)
+{
+    MakeFolders(folder);
+    const std::vector<QByteArray> photos = FilesIn(sources);
+    for (size_t i = 0; i < photos.size(); i += size_t(every)) {
+        try {
+            vips::VImage photo = vips::VImage::new_from_file(photos[i].constData());
+            Sample sample;
+            sample.crop = photo
+                              .extract_area((photo.width() - kCropSide) / 2,
+                                            (photo.height() - kCropSide) / 2, kCropSide, kCropSide)
+                              .copy_memory();
+            sample.shape = {kCropSide, kCropSide, sample.crop.bands(), FullChroma(photo)};
+            sample.sourcePng = folder + "/source-" + QByteArray::number(qulonglong(i)) + ".png";
+            sample.crop.pngsave(sample.sourcePng.constData(),
+                                vips::VImage::option()->set("compression", 1)->set("strip", true));
+            samples->push_back(sample);
+        } catch (const vips::VError& error) {
+            std::fprintf(stderr, "cannot crop %s: %s\n", photos[i].constData(), error.what());
+            return false;
+        }
+    }
+    return !samples->empty();
+}
+
+// Encodes sample with saver at setting (0: the format's lossless mode is not
+// used here; the table's own options otherwise), decodes it and asks
+// butteraugli how far it is from the source. Returns a negative distance
+// when a step fails.
+double Distance(const SaverEntry& saver, const platform::graphics::LevelSetting& level,
+                const Sample& sample, const QByteArray& decodedPng, double* bytesPerPixel)
+{
+    try {
+        const std::string options =
+            platform::graphics::SaverOptionsAtSetting(saver, level, sample.shape);
+        vips::VTarget target = vips::VTarget::new_to_memory();
+        vips::VImage::call_option_string(
+            saver.saver, options.c_str(),
+            vips::VImage::option()->set("in", sample.crop)->set("target", target));
+        VipsBlob* blob = nullptr;
+        g_object_get(target.get_target(), "blob", &blob, nullptr);
+        size_t length = 0;
+        const void* data = vips_blob_get(blob, &length);
+        *bytesPerPixel = double(length) / (double(kCropSide) * kCropSide);
+        vips::VImage decoded = vips::VImage::new_from_buffer(data, length, "");
+        if (decoded.bands() > 3)
+            decoded = decoded.extract_band(0, vips::VImage::option()->set("n", 3));
+        decoded.cast(VIPS_FORMAT_UCHAR)
+            .pngsave(decodedPng.constData(),
+                     vips::VImage::option()->set("compression", 1)->set("strip", true));
+        vips_area_unref(VIPS_AREA(blob));
+    } catch (const vips::VError& error) {
+        std::fprintf(stderr, "%s at %d %s: %s\n", saver.extension, level.setting, level.options,
+                     error.what());
+        return -1;
+    }
+    const ProcessRun run = RunProcess({"butteraugli", sample.sourcePng, decodedPng});
+    bool ok = false;
+    const double distance = run.output.trimmed().split('\n').value(0).trimmed().toDouble(&ok);
+    return run.succeeded && ok ? distance : -1;
+}
+
+class Calibration
+{
+public:
+    Calibration(std::vector<Sample> samples, QByteArray folder)
+        : m_samples(std::move(samples)), m_folder(std::move(folder))
+    {
+    }
+
+    // The median distance and bytes of saver at setting over the samples,
+    // two at a time; remembered for the saver.
+    Measured evaluate(const SaverEntry& saver, int setting, const char* mode = "")
+    {
+        std::map<int, Measured>& known = m_points[{saver.exportType, mode}];
+        if (const auto found = known.find(setting); found != known.end())
+            return found->second;
+        std::vector<double> distances(m_samples.size()), bytes(m_samples.size());
+        std::atomic<size_t> next = 0;
+        const auto work = [&](int slot) {
+            const QByteArray decoded =
+                m_folder + "/decoded-" + QByteArray::number(slot) + "." + saver.extension + ".png";
+            for (size_t i; (i = next++) < m_samples.size();)
+                distances[i] = Distance(saver, {.setting = setting, .options = mode}, m_samples[i],
+                                        decoded, &bytes[i]);
+        };
+        std::thread other(work, 1);
+        work(0);
+        other.join();
+        Measured point{setting, mode, Median(distances), Median(bytes)};
+        point.failed =
+            std::any_of(distances.begin(), distances.end(), [](double d) { return d < 0; });
+        std::fprintf(stderr, "  %-5s setting %3d %s: distance %.3f, %.4f bytes/pixel\n",
+                     saver.extension, setting, mode, point.distance, point.bytesPerPixel);
+        known[setting] = point;
+        return point;
+    }
+
+    // The setting of saver whose distance is nearest target: bisection
+    // between the nearest settings known on either side.
+    Measured match(const SaverEntry& saver, double target, const char* mode = "")
+    {
+        const auto error = [target](const Measured& p) {
+            return p.failed ? INFINITY : std::abs(p.distance - target) / target;
+        };
+        for (;;) {
+            int lower = 0, upper = 101; // distance above target at lower, at or below at upper
+            for (const auto& [setting, point] : m_points[{saver.exportType, mode}]) {
+                if (point.failed)
+                    continue;
+                if (point.distance > target)
+                    lower = std::max(lower, setting);
+                else
+                    upper = std::min(upper, setting);
+            }
+            const Measured* best = nearest(saver, mode, error);
+            if ((best && error(*best) <= kCloseEnough) || upper - lower <= 1)
+                break;
+            const int next = lower == 0 && upper == 101 ? 75
+                             : lower == 0               ? std::max(1, upper - 25)
+                             : upper == 101             ? std::min(100, lower + 25)
+                                                        : (lower + upper) / 2;
+            if (m_points[{saver.exportType, mode}].count(next))
+                break;
+            evaluate(saver, next, mode);
+        }
+        const Measured* best = nearest(saver, mode, error);
+        return best ? *best : Measured{0, mode, std::nan(""), 0, true};
+    }
+
+private:
+    template <typename Error>
+    const Measured* nearest(const SaverEntry& saver, const char* mode, Error error)
+    {
+        const Measured* best = nullptr;
+        for (const auto& [setting, point] : m_points[{saver.exportType, mode}]) {
+            if (!best || error(point) < error(*best))
+                best = &point;
+        }
+        return best;
+    }
+
+    std::vector<Sample> m_samples;
+    QByteArray m_folder;
+    std::map<std::pair<OSType, std::string>, std::map<int, Measured>> m_points;
+};
+
+std::vector<const SaverEntry*> LossySavers()
+{
+    std::vector<const SaverEntry*> lossy;
+    for (const SaverEntry* saver : platform::graphics::AvailableSavers()) {
+        if (platform::graphics::QualityApplies(*saver))
+            lossy.push_back(saver);
+    }
+    return lossy;
+}
+
+// The command-line encoders, one process per photo and two at a time, at
+// their own default speed and the setting the table gives at High.
+Contender CommandLine(const QByteArray& label, const QByteArray& command)
+{
+    return {label, [=](const Set& set, const QByteArray& out) {
+                const QByteArray script = "cd \"$1\" && ls | xargs -P 2 -I{} sh -c '" + command +
+                                          "' - {} \"$2\"/{}." + set.extension;
+                return RunProcess({"sh", "-c", script, "-", set.sources, out});
+            }};
+}
+
+} // namespace
+
+int RunCalibration(const QByteArray& self, const QByteArray& work, int every, bool searching)
+{
+    const QByteArray absolute = QFileInfo(QString::fromUtf8(work)).absoluteFilePath().toUtf8();
+    QByteArray sources;
+    if (!PrepareCameraJpegs(absolute + "/corpus", &sources))
+        return 1;
+    const QByteArray folder = absolute + "/calibrate";
+    RemoveTree(folder);
+    vips_concurrency_set(1);
+
+    std::vector<Sample> subset, all;
+    if ((searching && !PrepareSamples(sources, folder + "/subset", every, &subset)) ||
+        !PrepareSamples(sources, folder + "/all", 1, &all))
+        return 1;
+    if (searching)
+        std::fprintf(stderr, "Calibrating on %zu crops of %d x %d, checking on %zu\n",
+                     subset.size(), kCropSide, kCropSide, all.size());
+    else
+        std::fprintf(stderr, "Checking the table on %zu crops of %d x %d\n", all.size(), kCropSide,
+                     kCropSide);
+
+    const std::vector<const SaverEntry*> lossy = LossySavers();
+    const SaverEntry* jpeg = platform::graphics::FindSaver(FOUR_CHAR_CODE("JPEG"));
+    if (!jpeg)
+        return 1;
+    Calibration search(subset, folder + "/subset");
+    std::map<OSType, std::vector<Measured>> chosen;
+    for (const SaverEntry* saver : lossy) {
+        for (size_t level = 0; level < std::size(saver->levels); ++level) {
+            const platform::graphics::LevelSetting& inTable = saver->levels[level];
+            if (!searching || saver == jpeg) {
+                chosen[saver->exportType].push_back({inTable.setting, inTable.options});
+                continue;
+            }
+            const Measured target = search.evaluate(*jpeg, jpeg->levels[level].setting);
+            Measured match = search.match(*saver, target.distance);
+            if (std::abs(match.distance / target.distance - 1) > kTolerance && saver->finerMode) {
+                const Measured finer = search.match(*saver, target.distance, saver->finerMode);
+                if (std::abs(finer.distance - target.distance) <
+                    std::abs(match.distance - target.distance))
+                    match = finer;
+            }
+            chosen[saver->exportType].push_back(match);
+        }
+    }
+
+    // The chosen settings on every photo of the set.
+    Calibration check(all, folder + "/all");
+    std::map<OSType, std::vector<Measured>> measured;
+    for (const SaverEntry* saver : lossy) {
+        for (const Measured& choice : chosen[saver->exportType])
+            measured[saver->exportType].push_back(
+                check.evaluate(*saver, choice.setting, choice.mode));
+    }
+    // A setting that matched on the subset but misses on the whole set is
+    // searched again on the whole set (a format whose distance falls
+    // steeply with its setting, such as JPEG 2000, needs it); one that
+    // missed on the subset is the nearest the format has.
+    for (const SaverEntry* saver : lossy) {
+        if (!searching || saver == jpeg)
+            continue;
+        for (size_t level = 0; level < std::size(saver->levels); ++level) {
+            Measured& point = measured[saver->exportType][level];
+            const Measured& onSubset = chosen[saver->exportType][level];
+            const Measured subsetTarget = search.evaluate(*jpeg, jpeg->levels[level].setting);
+            const double target = measured[jpeg->exportType][level].distance;
+            if (std::abs(onSubset.distance / subsetTarget.distance - 1) > kTolerance ||
+                std::abs(point.distance / target - 1) <= kTolerance)
+                continue;
+            const Measured again = check.match(*saver, target, point.mode);
+            if (std::abs(again.distance - target) < std::abs(point.distance - target))
+                point = again;
+        }
+    }
+    bool pass = true;
+    std::printf("\nCalibrated levels: median butteraugli distance over %zu crops of %d x %d "
+                "(target: JPEG's)\n",
+                all.size(), kCropSide, kCropSide);
+    std::printf("%-6s %-7s %8s %9s %9s %7s %12s\n", "format", "level", "setting", "distance",
+                "JPEG's", "ratio", "bytes/pixel");
+    for (const SaverEntry* saver : lossy) {
+        for (size_t level = 0; level < std::size(saver->levels); ++level) {
+            const Measured& point = measured[saver->exportType][level];
+            const double target = measured[jpeg->exportType][level].distance;
+            const double ratio = point.distance / target;
+            const bool within = !point.failed && std::abs(ratio - 1) <= kTolerance;
+            pass = pass && within;
+            std::printf("%-6s %-7s %8d %9.3f %9.3f %7.3f %12.4f %s%s\n", saver->extension,
+                        platform::graphics::kQualityLevelNames[level], point.setting,
+                        point.distance, target, ratio, point.bytesPerPixel, point.mode,
+                        within ? "" : "  (outside 10 %)");
+        }
+    }
+    std::printf("\nFor the saver table (SaverTable.cpp):\n");
+    bool same = true;
+    for (const SaverEntry* saver : lossy) {
+        std::printf("    %s:\n     .levels = {", saver->extension);
+        for (size_t level = 0; level < std::size(saver->levels); ++level) {
+            const Measured& point = measured[saver->exportType][level];
+            std::printf("%s{.setting = %d, ", level ? ",\n                " : "", point.setting);
+            if (*point.mode)
+                std::printf(".options = \"%s\", ", point.mode);
+            std::printf(".distance = %.3f, .bytesPerPixel = %.4f", point.distance,
+                        point.bytesPerPixel);
+            const double target = measured[jpeg->exportType][level].distance;
+            std::printf(std::abs(point.distance / target - 1) > kTolerance ? ", .unmatched = true}"
+                                                                           : "}");
+            same = same && point.setting == saver->levels[level].setting &&
+                   std::string_view(point.mode) == saver->levels[level].options;
+        }
+        std::printf("},\n");
+    }
+    std::printf(same ? "The table's settings are these.\n"
+                     : "The table's settings differ from these.\n");
+    if (searching) {
+        // The program writes with the table it was built with: whole photos
+        // and speed are measured once these rows are in it.
+        std::printf("With these rows in the saver table, bench/run.sh calibrate-check measures "
+                    "whole photos and the encoders' speed.\n");
+        return pass ? 0 : 3;
+    }
+
+    // Whole photos at High through the program, and the encoders' own tools
+    // on the same photos.
+    const Programs programs = ProgramsBeside(self);
+    IsolateApplicationRuns(absolute);
+    const auto setting = [&](const char* extension) {
+        const SaverEntry* saver = platform::graphics::FindSaverForExtension(extension);
+        return saver ? QByteArray::number(saver->levels[2].setting) : QByteArray("75");
+    };
+    std::vector<Row> rows;
+    long long jpegBytes = 0;
+    for (const SaverEntry* saver : lossy) {
+        const Set set = Describe(QByteArray("40 3000x2000 JPEG>") + saver->extension + " at High",
+                                 sources, saver->extension);
+        Row row = Measure(absolute, set, {ToFolder(programs, 2)}, 1)[0];
+        if (saver == jpeg)
+            jpegBytes = row.outputBytes;
+        rows.push_back(row);
+    }
+    for (Row& row : rows)
+        row.peerBytes = jpegBytes;
+    PrintTable("Whole photos at High (x peer: bytes against JPEG's at High)", rows);
+    std::vector<Check> checks;
+    for (size_t i = 0; i < lossy.size(); ++i) {
+        const QByteArray extension = lossy[i]->extension;
+        const double most = extension == "webp" ? 0.9 : extension == "jpg" ? 1.0 : 0.7;
+        if (extension == "jpg" || extension == "jp2")
+            continue;
+        checks.push_back({extension + " bytes at High / JPEG's",
+                          double(rows[i].outputBytes) / double(jpegBytes), most});
+    }
+
+    // Speed: 8 photos, the program with one and two workers against the
+    // encoders' own tools at their default speed, two processes at a time.
+    const QByteArray eight = folder + "/eight";
+    MakeFolders(eight);
+    const std::vector<QByteArray> photos = FilesIn(sources);
+    for (size_t i = 0; i < photos.size() && i < 40; i += 5)
+        QFile::link(QString::fromUtf8(photos[i]),
+                    QString::fromUtf8(eight) + "/" +
+                        QFileInfo(QString::fromUtf8(photos[i])).fileName());
+    // The tools at their own default speed and the table's setting at High;
+    // AVIF also through heif-enc, which gives libaom the same quality as the
+    // program (both through libheif).
+    const struct {
+        const char* extension;
+        QByteArray label;
+        QByteArray tool;
+    } encoders[] = {
+        {"avif", "avifenc -s 6, 2 at a time",
+         "avifenc -s 6 -j 1 --min 0 --max 63 -a end-usage=q -a cq-level=" +
+             QByteArray::number(((100 - setting("avif").toInt()) * 63 + 50) / 100) +
+             " \"$1\" \"$2\" >/dev/null"},
+        {"avif", "heif-enc -A, 2 at a time",
+         "heif-enc -A -q " + setting("avif") + " -o \"$2\" \"$1\" >/dev/null"},
+        {"heic", "heif-enc, 2 at a time",
+         "heif-enc -q " + setting("heic") + " -o \"$2\" \"$1\" >/dev/null"},
+        {"jxl", "cjxl, 2 at a time",
+         "cjxl --lossless_jpeg=0 -q " + setting("jxl") + " \"$1\" \"$2\" >/dev/null 2>&1"},
+    };
+    std::vector<Row> speed;
+    std::map<QByteArray, std::vector<Row>> programRows;
+    for (const auto& encoder : encoders) {
+        const Set set = Describe(QByteArray("8 3000x2000 JPEG>") + encoder.extension + " at High",
+                                 eight, encoder.extension);
+        // The program once per format, beside its first tool.
+        std::vector<Contender> contenders = {CommandLine(encoder.label, encoder.tool)};
+        const bool first = !programRows.count(encoder.extension);
+        if (first)
+            contenders.insert(contenders.end(), {ToFolder(programs, 1), ToFolder(programs, 2)});
+        std::vector<Row> measuredRows = Measure(absolute, set, contenders, 1);
+        if (first)
+            programRows[encoder.extension] = {measuredRows[1], measuredRows[2]};
+        const std::vector<Row>& program = programRows[encoder.extension];
+        Row tool = measuredRows[0];
+        for (Row row : {tool, program[0], program[1]}) {
+            row.floorSeconds = tool.seconds;
+            row.peerBytes = tool.outputBytes;
+            speed.push_back(row);
+        }
+        checks.push_back({QByteArray(encoder.extension) + " time (2 workers) / " + encoder.label,
+                          program[1].seconds / tool.seconds, 1.0});
+    }
+    PrintTable("Encoder speed (x floor: time against the tool's, x peer: bytes against its)",
+               speed);
+    const bool checksPass = PrintChecks(checks);
+    return pass && checksPass ? 0 : 3;
+}
