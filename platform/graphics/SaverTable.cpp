@@ -35,19 +35,23 @@ namespace
 // calibrate measures them again and prints the rows for a new libvips or
 // encoder. 1024 (codecLosslessQuality) picks the lossless mode where the
 // format has one.
-// The distances are measured on a square from the middle of each photo; on
-// whole photos butteraugli's distance (the worst spot) is larger for the
-// formats that subsample colour (WebP, HEIF, AVIF at 4:2:0), whose worst
-// spot is a saturated edge that JPEG, keeping a 4:4:4 source's colour, does
-// not blur: at High 4.3 to 4.5 against JPEG's 2.8, where JPEG XL, which does
-// not subsample, stays at 2.5.
+// The distances are measured on a square from the middle of each photo.
+// butteraugli's distance is the worst spot of a picture, and on whole photos
+// that is a saturated edge: formats that halve the colour resolution blurred
+// it (4.3 to 4.5 at High against JPEG's 2.8, which keeps a 4:4:4 source's
+// colour). So HEIF and AVIF keep a 4:4:4 JPEG's colour resolution as JPEG
+// does, and WebP, whose lossy mode cannot, converts it with libwebp's sharp
+// (iterative) subsampling; bench/run.sh calibrate-check measures High on
+// whole photos too.
 // Where no setting comes within 10 % of JPEG's distance the nearest is kept
 // and marked: Best in WebP (lossy WebP is always subsampled and stops at
 // 0.75 at Q 100; its near-lossless mode at 87, 0.40, is the nearest, at
 // 0.72 of JPEG's bytes), AVIF and JPEG XL (their Q 99 lands 20 to 40 %
 // above JPEG's 0.31, Q 100 below it: closer to the source at 0.93 and 0.62 of
-// JPEG's bytes), and JPEG 2000 at Low, High and Best (a step of its Q moves
-// the distance by 20 % or more there).
+// JPEG's bytes), HEIF at Normal (x265 takes the quality in steps: 37 and
+// 38 give 12 % above JPEG's distance, 39 and 40 as much below) and JPEG 2000
+// at Low, High and Best (a step of its Q moves the distance by 20 % or more
+// there).
 //
 // Options chosen with bench/run.sh; the figures are from its corpus of
 // photo-like pictures, against ImageMagick's mogrify at -quality 75:
@@ -115,10 +119,11 @@ constexpr SaverEntry kSavers[] = {
      .extension = "webp",
      .mimeType = "image/webp",
      .saver = "webpsave_target",
+     .fullChromaOptions = "smart_subsample=true",
      .qualityOption = "Q",
-     .levels = {{.setting = 43, .distance = 6.576, .bytesPerPixel = 0.0046},
-                {.setting = 75, .distance = 3.739, .bytesPerPixel = 0.0128},
-                {.setting = 81, .distance = 2.752, .bytesPerPixel = 0.0296},
+     .levels = {{.setting = 43, .distance = 6.399, .bytesPerPixel = 0.0049},
+                {.setting = 73, .distance = 3.814, .bytesPerPixel = 0.0136},
+                {.setting = 80, .distance = 2.718, .bytesPerPixel = 0.0287},
                 {.setting = 87,
                  .options = "near_lossless=true",
                  .distance = 0.395,
@@ -147,11 +152,12 @@ constexpr SaverEntry kSavers[] = {
      .mimeType = "image/heic",
      .saver = "heifsave_target",
      .options = "compression=hevc",
+     .fullChromaOptions = "subsample_mode=off",
      .qualityOption = "Q",
-     .levels = {{.setting = 34, .distance = 6.442, .bytesPerPixel = 0.0033},
-                {.setting = 37, .distance = 4.065, .bytesPerPixel = 0.0107},
-                {.setting = 41, .distance = 2.711, .bytesPerPixel = 0.0318},
-                {.setting = 90, .distance = 0.285, .bytesPerPixel = 0.5759}},
+     .levels = {{.setting = 34, .distance = 6.389, .bytesPerPixel = 0.0028},
+                {.setting = 39, .distance = 3.419, .bytesPerPixel = 0.0168, .unmatched = true},
+                {.setting = 43, .distance = 2.530, .bytesPerPixel = 0.0434},
+                {.setting = 85, .distance = 0.290, .bytesPerPixel = 0.5255}},
      .losslessOption = "lossless",
      .probeEncoder = true},
     {.exportType = FOUR_CHAR_CODE("avif"),
@@ -160,10 +166,11 @@ constexpr SaverEntry kSavers[] = {
      .mimeType = "image/avif",
      .saver = "heifsave_target",
      .options = "compression=av1,effort=3",
+     .fullChromaOptions = "subsample_mode=off",
      .qualityOption = "Q",
-     .levels = {{.setting = 50, .distance = 6.626, .bytesPerPixel = 0.0025},
-                {.setting = 65, .distance = 3.943, .bytesPerPixel = 0.0164},
-                {.setting = 73, .distance = 2.768, .bytesPerPixel = 0.0324},
+     .levels = {{.setting = 50, .distance = 6.712, .bytesPerPixel = 0.0027},
+                {.setting = 65, .distance = 3.944, .bytesPerPixel = 0.0175},
+                {.setting = 73, .distance = 2.740, .bytesPerPixel = 0.0342},
                 {.setting = 100, .distance = 0.216, .bytesPerPixel = 0.6215, .unmatched = true}},
      .losslessOption = "lossless",
      .probeEncoder = true},

@@ -24,7 +24,8 @@ struct PictureShape {
     long long height = 0;
     int bands = 0;
     // The source is a JPEG whose colour has full resolution (4:4:4): a
-    // JPEG written from it keeps that (fullChromaOptions).
+    // JPEG, HEIF or AVIF written from it keeps that, and WebP, whose lossy
+    // mode always halves it, halves it with care (fullChromaOptions).
     bool fullChroma = false;
 };
 

@@ -4,6 +4,7 @@
 // would blur every thin coloured line. Everything else is subsampled as
 // libvips does below Q 90.
 #include "platform/graphics/PictureFiles.h"
+#include "platform/graphics/SaverTable.h"
 #include "platform/graphics/testing/JpegTesting.h"
 #include "platform/graphics/testing/TestPictures.h"
 #include "platform/memory/MemoryPolicy.h"
@@ -152,6 +153,41 @@ TEST_F(JpegSampling, ThinColouredLinesKeepTheirColour)
     const double kept = Difference(output, source), lost = Difference(halved, source);
     EXPECT_GT(kept, 0.0);
     EXPECT_LT(kept * 2, lost) << "kept " << kept << ", subsampled " << lost;
+}
+
+// HEIF and AVIF keep a 4:4:4 JPEG's colour resolution as JPEG does: the
+// thin lines come out closer to the source than the same pixels from a PNG,
+// which are subsampled as libvips does below Q 90.
+TEST_F(JpegSampling, HeifAndAvifFromAFullResolutionJpegKeepThinLinesCloser)
+{
+    const QByteArray source = Source("source.jpg", JpegColours::Colour, "Q=95,subsample_mode=off");
+    const QByteArray samePixels = m_folder / "same.png";
+    ASSERT_EQ(
+        platform::ExportPicture(source, samePixels, {FOUR_CHAR_CODE("PNGf"), codecHighQuality}),
+        noErr);
+    int formats = 0;
+    for (const char* extension : {"heic", "avif"}) {
+        const platform::graphics::SaverEntry* saver =
+            platform::graphics::FindSaverForExtension(extension);
+        if (!saver)
+            continue; // no encoder plug-in here
+        SCOPED_TRACE(extension);
+        ++formats;
+        const QByteArray kept = m_folder / "kept." + extension;
+        const QByteArray halved = m_folder / "halved." + extension;
+        ASSERT_EQ(platform::ExportPicture(source, kept, {saver->exportType, codecHighQuality}),
+                  noErr)
+            << LastCodecErrorText();
+        ASSERT_EQ(
+            platform::ExportPicture(samePixels, halved, {saver->exportType, codecHighQuality}),
+            noErr)
+            << LastCodecErrorText();
+        platform::ForgetProbedPictures();
+        const double near = Difference(kept, samePixels), far = Difference(halved, samePixels);
+        EXPECT_GT(near, 0.0);
+        EXPECT_LT(near * 1.25, far) << "from the JPEG " << near << ", from the PNG " << far;
+    }
+    EXPECT_GE(formats, 1);
 }
 
 TEST_F(JpegSampling, AFullResolutionJpegBeyondTheBudgetIsReencodedAtItsResolution)
