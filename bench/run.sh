@@ -13,10 +13,10 @@
 # table's quality levels: for each lossy format the setting whose butteraugli
 # distance matches JPEG's at each level, printed as rows for the table;
 # TESSALY_CALIBRATE_EVERY=K searches on every Kth photo (default 5).
-# `bench/run.sh calibrate-check` (about 20 minutes) measures the table's
-# settings the same way, then the bytes of whole photos at High against
-# JPEG's and the AVIF, HEIF and JPEG XL encoders' own tools beside the
-# program. TESSALY_BENCH_JOBS sets N (the machine's cores by
+# `bench/run.sh calibrate-check` (about 35 minutes) measures the table's
+# settings the same way, then High on 8 whole photos, the bytes of whole
+# photos at High against JPEG's and the AVIF, HEIF and JPEG XL encoders' own
+# tools beside the program. TESSALY_BENCH_JOBS sets N (the machine's cores by
 # default). Prints the tables and the targets; exits nonzero when a target
 # is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR, default
 # build/release/bench-work) for the next run.
