@@ -516,31 +516,31 @@ vips::VImage WithoutLocation(const vips::VImage& picture)
 
 vips::VImage WithIptcFor(const vips::VImage& picture, IptcHome home)
 {
-    if (home == IptcHome::AsLoaded ||
-        !vips_image_get_typeof(picture.get_image(), VIPS_META_IPTC_NAME))
+    if (home == IptcHome::AsLoaded)
         return picture;
+    const Bytes block = BlobOf(picture.get_image(), VIPS_META_IPTC_NAME);
+    const bool segment = block.size() >= sizeof kPhotoshop &&
+                         std::memcmp(block.data(), kPhotoshop, sizeof kPhotoshop) == 0;
+    if (!vips_image_get_typeof(picture.get_image(), VIPS_META_IPTC_NAME) ||
+        (home == IptcHome::App13 && segment))
+        return picture; // nothing to move
+    // The IIM datasets, copied: the blob goes with the field.
+    const Bytes found = IimOf(block);
+    const std::vector<std::uint8_t> iim(found.begin(), found.end());
     vips::VImage result = CopyForMetadata(picture);
     VipsImage* copy = result.get_image();
-    // The IIM datasets, copied: the blob goes with the field.
-    const Bytes found = IimOf(BlobOf(copy, VIPS_META_IPTC_NAME));
-    const std::vector<std::uint8_t> iim(found.begin(), found.end());
+    vips_image_remove(copy, VIPS_META_IPTC_NAME);
     static constexpr std::uint8_t kIptcHead[] = {'8', 'B', 'I', 'M', 0x04, 0x04, 0, 0};
     if (home == IptcHome::App13) {
-        const Bytes block = BlobOf(copy, VIPS_META_IPTC_NAME);
-        if (block.size() >= sizeof kPhotoshop &&
-            std::memcmp(block.data(), kPhotoshop, sizeof kPhotoshop) == 0)
-            return result; // already a segment's content
-        vips_image_remove(copy, VIPS_META_IPTC_NAME);
         if (!iim.empty()) {
-            std::vector<std::uint8_t> segment(std::begin(kPhotoshop), std::end(kPhotoshop));
-            AppendResource(segment, kIptcHead, iim);
-            vips_image_set_blob_copy(copy, VIPS_META_IPTC_NAME, segment.data(), segment.size());
+            std::vector<std::uint8_t> wrapped(std::begin(kPhotoshop), std::end(kPhotoshop));
+            AppendResource(wrapped, kIptcHead, iim);
+            vips_image_set_blob_copy(copy, VIPS_META_IPTC_NAME, wrapped.data(), wrapped.size());
         }
         return result;
     }
     // IptcHome::PhotoshopTag: the datasets join the Photoshop tag's
     // resources, unless they hold an IPTC block already.
-    vips_image_remove(copy, VIPS_META_IPTC_NAME);
     const Bytes photoshop = BlobOf(copy, VIPS_META_PHOTOSHOP_NAME);
     std::vector<std::uint8_t> resources(photoshop.begin(), photoshop.end());
     bool holdsIptc = false;

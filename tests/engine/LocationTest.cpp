@@ -24,17 +24,27 @@ using namespace testsupport;
 namespace
 {
 
+// Runs exiftool with arguments; its standard output, or an empty one with
+// *error set when it fails.
+QByteArray Exiftool(const QStringList& arguments, std::string* error = nullptr)
+{
+    QProcess exiftool;
+    exiftool.start(QStringLiteral("exiftool"), arguments);
+    const bool done = exiftool.waitForFinished(60000);
+    if (done && exiftool.exitCode() == 0)
+        return exiftool.readAllStandardOutput();
+    if (error)
+        *error = done ? exiftool.readAllStandardError().toStdString() : "exiftool did not finish";
+    return {};
+}
+
 // exiftool's tags of the file as "Group:Name", less those about the file
 // itself and those exiftool works out from others, and the picture's size as
 // "Composite:ImageSize=WxH"; empty when it fails.
 std::set<QString> TagsOf(const QByteArray& path)
 {
-    QProcess exiftool;
-    exiftool.start(QStringLiteral("exiftool"), {QStringLiteral("-j"), QStringLiteral("-G1"),
-                                                QStringLiteral("-a"), QString::fromUtf8(path)});
-    if (!exiftool.waitForFinished(60000))
-        return {};
-    const QJsonDocument json = QJsonDocument::fromJson(exiftool.readAllStandardOutput());
+    const QJsonDocument json =
+        QJsonDocument::fromJson(Exiftool({"-j", "-G1", "-a", QString::fromUtf8(path)}));
     std::set<QString> tags;
     const QJsonObject object = json.array().at(0).toObject();
     for (auto tag = object.begin(); tag != object.end(); ++tag) {
@@ -90,32 +100,32 @@ TEST_F(Location, OutputsLeaveOutGpsAndPlacesAndKeepTheRest)
     options.iccProfile = true;
     ASSERT_EQ(platform::testing::WriteTestPicture(source / "photo.jpg", "jpg", 240, 160, options),
               noErr);
-    QProcess exiftool;
-    exiftool.start(QStringLiteral("exiftool"), {"-q",
-                                                "-overwrite_original",
-                                                "-GPSLatitude=48.8584",
-                                                "-GPSLatitudeRef=N",
-                                                "-GPSLongitude=2.2945",
-                                                "-GPSLongitudeRef=E",
-                                                "-GPSAltitude=35",
-                                                "-Artist=Ann Example",
-                                                "-Make=Example Camera",
-                                                "-XMP-dc:Creator=Ann Example",
-                                                "-XMP-exif:GPSLatitude=48.8584 N",
-                                                "-XMP-exif:GPSLongitude=2.2945 E",
-                                                "-XMP-photoshop:City=Paris",
-                                                "-XMP-photoshop:Country=France",
-                                                "-XMP-iptcCore:Location=Champ de Mars",
-                                                "-IPTC:City=Paris",
-                                                "-IPTC:Sub-location=Champ de Mars",
-                                                "-IPTC:Province-State=Ile-de-France",
-                                                "-IPTC:Country-PrimaryLocationName=France",
-                                                "-IPTC:Country-PrimaryLocationCode=FRA",
-                                                "-IPTC:ContentLocationName=Eiffel Tower",
-                                                "-IPTC:By-line=Ann Example",
-                                                QString::fromUtf8(source / "photo.jpg")});
-    ASSERT_TRUE(exiftool.waitForFinished(60000));
-    ASSERT_EQ(exiftool.exitCode(), 0) << exiftool.readAllStandardError().constData();
+    std::string error;
+    Exiftool({"-q",
+              "-overwrite_original",
+              "-GPSLatitude=48.8584",
+              "-GPSLatitudeRef=N",
+              "-GPSLongitude=2.2945",
+              "-GPSLongitudeRef=E",
+              "-GPSAltitude=35",
+              "-Artist=Ann Example",
+              "-Make=Example Camera",
+              "-XMP-dc:Creator=Ann Example",
+              "-XMP-exif:GPSLatitude=48.8584 N",
+              "-XMP-exif:GPSLongitude=2.2945 E",
+              "-XMP-photoshop:City=Paris",
+              "-XMP-photoshop:Country=France",
+              "-XMP-iptcCore:Location=Champ de Mars",
+              "-IPTC:City=Paris",
+              "-IPTC:Sub-location=Champ de Mars",
+              "-IPTC:Province-State=Ile-de-France",
+              "-IPTC:Country-PrimaryLocationName=France",
+              "-IPTC:Country-PrimaryLocationCode=FRA",
+              "-IPTC:ContentLocationName=Eiffel Tower",
+              "-IPTC:By-line=Ann Example",
+              QString::fromUtf8(source / "photo.jpg")},
+             &error);
+    ASSERT_EQ(error, "");
     ASSERT_TRUE(TagsOf(source / "photo.jpg").count("GPS:GPSLatitude"));
 
     std::set<QByteArray> carried;
@@ -163,12 +173,11 @@ TEST_F(Location, OutputsLeaveOutGpsAndPlacesAndKeepTheRest)
 // exiftool's values of the IPTC tags and its warnings, by tag name.
 QJsonObject IptcOf(const QByteArray& path)
 {
-    QProcess exiftool;
-    exiftool.start(QStringLiteral("exiftool"),
-                   {"-j", "-IPTC:all", "-Warning", "-Error", QString::fromUtf8(path)});
-    if (!exiftool.waitForFinished(60000))
-        return {};
-    return QJsonDocument::fromJson(exiftool.readAllStandardOutput()).array().at(0).toObject();
+    return QJsonDocument::fromJson(
+               Exiftool({"-j", "-IPTC:all", "-Warning", "-Error", QString::fromUtf8(path)}))
+        .array()
+        .at(0)
+        .toObject();
 }
 
 // A JPEG keeps IPTC in an APP13 segment of Photoshop image resources, a TIFF
@@ -185,13 +194,12 @@ TEST_F(Location, IptcReachesJpegAndTiffWholeFromEitherKindOfSource)
     for (const char* from : {"jpg", "tif"}) {
         const QByteArray photo = source / "photo-" + from + "." + from;
         ASSERT_EQ(platform::testing::WriteTestPicture(photo, from, 120, 80), noErr);
-        QProcess exiftool;
-        exiftool.start(QStringLiteral("exiftool"),
-                       {"-q", "-overwrite_original", "-IPTC:By-line=Ann Example",
-                        "-IPTC:Caption-Abstract=" + caption, "-IPTC:Keywords=river",
-                        "-IPTC:Keywords=bridge", QString::fromUtf8(photo)});
-        ASSERT_TRUE(exiftool.waitForFinished(60000));
-        ASSERT_EQ(exiftool.exitCode(), 0) << exiftool.readAllStandardError().constData();
+        std::string error;
+        Exiftool({"-q", "-overwrite_original", "-IPTC:By-line=Ann Example",
+                  "-IPTC:Caption-Abstract=" + caption, "-IPTC:Keywords=river",
+                  "-IPTC:Keywords=bridge", QString::fromUtf8(photo)},
+                 &error);
+        ASSERT_EQ(error, "");
         ASSERT_EQ(IptcOf(photo).value("Caption-Abstract").toString(), caption);
         for (const char* into : {"jpg", "tif"}) {
             SCOPED_TRACE(std::string(from) + " into " + into);
