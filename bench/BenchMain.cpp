@@ -14,10 +14,13 @@
 //   tessaly_bench calibrate <work folder> [K]  the encoder setting of each
 //                                              quality level for each lossy
 //                                              format, searched on every Kth
-//                                              photo of the medium set
+//                                              whole photo of the medium set
 //                                              (default 5)
-//   tessaly_bench calibrate-check <work folder>  the same measurements of the
-//                                              saver table's settings
+//   tessaly_bench calibrate-check <work folder> [K] [levels|tools]  the
+//                                              same measurements of the saver
+//                                              table's settings, then the
+//                                              bytes at High and the
+//                                              encoders' speed (or one part)
 //   tessaly_bench engine <sources> <dest> <ext> [quality]  one timed engine
 //                                              loop
 //   tessaly_bench floor <sources> <dest> <ext> [libvips options]
@@ -199,9 +202,16 @@ int main(int argc, char** argv)
         return RunQualityBenchmark(args[1]);
     if (args.size() >= 2 && args.size() <= 3 && args[0] == "calibrate")
         return RunCalibration(gSelf, args[1], args.size() == 3 ? std::max(1, args[2].toInt()) : 5,
-                              true);
-    if (args.size() == 2 && args[0] == "calibrate-check")
-        return RunCalibration(gSelf, args[1], 1, false);
+                              CalibrationPart::Search);
+    if (args.size() >= 2 && args.size() <= 4 && args[0] == "calibrate-check") {
+        const QByteArray which = args.size() == 4 ? args[3] : "all";
+        const CalibrationPart part = which == "levels"  ? CalibrationPart::Levels
+                                     : which == "tools" ? CalibrationPart::Tools
+                                                        : CalibrationPart::Check;
+        if (which == "all" || part != CalibrationPart::Check)
+            return RunCalibration(gSelf, args[1],
+                                  args.size() >= 3 ? std::max(1, args[2].toInt()) : 5, part);
+    }
     if (args.size() == 4 && args[0] == "engine")
         return RunEngineLoop(args[1], args[2], args[3]);
     if (args.size() == 5 && args[0] == "engine")

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Calibrating the quality levels: for every lossy format, the encoder
 // setting at each level whose median butteraugli distance from the source
-// matches JPEG's at that level, found by bisection on crops of the medium
-// set; then the chosen settings over every photo of the set, the bytes of
-// whole photos at High against JPEG's, and the encoders' speed against their
-// own command-line tools.
+// matches JPEG's at that level, searched on whole photos of the medium set;
+// then the bytes of whole photos at High against JPEG's, and the encoders'
+// speed against their own command-line tools.
 #include "Calibrate.h"
 
 #include "AppRows.h"
@@ -37,17 +36,20 @@ namespace
 
 using platform::graphics::SaverEntry;
 
-// butteraugli takes about 3 s a megapixel on one core: the distances are
-// measured on a square from the middle of each photo, encoded on its own.
-constexpr int kCropSide = 768;
-// Within this of the target the bisection stops; the levels must be within
-// 10 %.
+// Within this of the target the search stops; the levels must be within
+// 10 %. butteraugli takes about 4 s a megapixel on one core, 25 s a photo
+// of the set, so the search starts at the table's setting and steps from
+// there.
 constexpr double kCloseEnough = 0.03;
 constexpr double kTolerance = 0.10;
+constexpr int kFirstStep = 4;
+// The levels in the order they are searched: High first, the one the
+// targets on bytes are stated at.
+constexpr size_t kSearchOrder[] = {2, 1, 0, 3};
 
 struct Sample {
-    QByteArray sourcePng; // the crop as decoded from the source, for butteraugli
-    vips::VImage crop;
+    QByteArray sourcePng; // the photo as decoded from the source, for butteraugli
+    vips::VImage photo;
     platform::graphics::PictureShape shape;
 };
 
@@ -78,9 +80,9 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Every everyth photo of sources, as the square from its middle, or whole.
+// Every everyth photo of sources, decoded once.
 bool PrepareSamples(const QByteArray& sources, const QByteArray& folder, int every,
-                    std::vector<Sample>* samples, bool whole = false)
+                    std::vector<Sample>* samples)
 {
     MakeFolders(folder);
     const std::vector<QByteArray> photos = FilesIn(sources);
@@ -88,20 +90,15 @@ bool PrepareSamples(const QByteArray& sources, const QByteArray& folder, int eve
         try {
             vips::VImage photo = vips::VImage::new_from_file(photos[i].constData());
             Sample sample;
-            sample.crop =
-                whole ? photo.copy_memory()
-                      : photo
-                            .extract_area((photo.width() - kCropSide) / 2,
-                                          (photo.height() - kCropSide) / 2, kCropSide, kCropSide)
-                            .copy_memory();
-            sample.shape = {sample.crop.width(), sample.crop.height(), sample.crop.bands(),
+            sample.photo = photo.copy_memory();
+            sample.shape = {sample.photo.width(), sample.photo.height(), sample.photo.bands(),
                             FullChroma(photo)};
             sample.sourcePng = folder + "/source-" + QByteArray::number(qulonglong(i)) + ".png";
-            sample.crop.pngsave(sample.sourcePng.constData(),
-                                vips::VImage::option()->set("compression", 1)->set("strip", true));
+            sample.photo.pngsave(sample.sourcePng.constData(),
+                                 vips::VImage::option()->set("compression", 1)->set("strip", true));
             samples->push_back(sample);
         } catch (const vips::VError& error) {
-            std::fprintf(stderr, "cannot crop %s: %s\n", photos[i].constData(), error.what());
+            std::fprintf(stderr, "cannot read %s: %s\n", photos[i].constData(), error.what());
             return false;
         }
     }
@@ -121,7 +118,7 @@ double Distance(const SaverEntry& saver, const platform::graphics::LevelSetting&
         vips::VTarget target = vips::VTarget::new_to_memory();
         vips::VImage::call_option_string(
             saver.saver, options.c_str(),
-            vips::VImage::option()->set("in", sample.crop)->set("target", target));
+            vips::VImage::option()->set("in", sample.photo)->set("target", target));
         VipsBlob* blob = nullptr;
         g_object_get(target.get_target(), "blob", &blob, nullptr);
         size_t length = 0;
@@ -181,31 +178,55 @@ public:
         return point;
     }
 
-    // The setting of saver whose distance is nearest target: bisection
-    // between the nearest settings known on either side.
-    Measured match(const SaverEntry& saver, double target, const char* mode = "")
+    // The setting of saver whose distance is nearest target, starting at
+    // start unless what is known rules it out: steps of growing size until
+    // the target lies between two known settings, then interpolation between them (the distance
+    // falls with the setting, roughly exponentially), halving where that does not narrow.
+    Measured match(const SaverEntry& saver, double target, int start, const char* mode = "")
     {
         const auto error = [target](const Measured& p) {
             return p.failed ? INFINITY : std::abs(p.distance - target) / target;
         };
+        std::map<int, Measured>& known = m_points[{saver.exportType, mode}];
+        int step = kFirstStep;
+        int lastWidth = 101;
         for (;;) {
-            int lower = 0, upper = 101; // distance above target at lower, at or below at upper
-            for (const auto& [setting, point] : m_points[{saver.exportType, mode}]) {
+            // The distance is above target at lower, at or below it at upper.
+            const Measured *low = nullptr, *high = nullptr;
+            for (const auto& [setting, point] : known) {
                 if (point.failed)
                     continue;
                 if (point.distance > target)
-                    lower = std::max(lower, setting);
-                else
-                    upper = std::min(upper, setting);
+                    low = &point;
+                else if (!high)
+                    high = &point;
             }
+            const int lower = low ? low->setting : 0, upper = high ? high->setting : 101;
             const Measured* best = nearest(saver, mode, error);
             if ((best && error(*best) <= kCloseEnough) || upper - lower <= 1)
                 break;
-            const int next = lower == 0 && upper == 101 ? 75
-                             : lower == 0               ? std::max(1, upper - 25)
-                             : upper == 101             ? std::min(100, lower + 25)
-                                                        : (lower + upper) / 2;
-            if (m_points[{saver.exportType, mode}].count(next))
+            int next;
+            if ((!low || start > lower) && (!high || start < upper) && !known.count(start)) {
+                next = std::clamp(start, 1, 100); // the table's setting, where it is still open
+            } else if (!high) {
+                next = std::min(100, lower + step);
+                step *= 2;
+            } else if (!low) {
+                next = std::max(1, upper - step);
+                step *= 2;
+            } else if (upper - lower > lastWidth / 2) {
+                next = (lower + upper) / 2;
+            } else {
+                const double along = std::log(low->distance / target) /
+                                     std::log(low->distance / std::max(high->distance, 1e-3));
+                next = std::clamp(int(std::lround(lower + along * (upper - lower))), lower + 1,
+                                  upper - 1);
+            }
+            if (low && high)
+                lastWidth = upper - lower;
+            if (known.count(next))
+                next = (lower + upper) / 2;
+            if (known.count(next))
                 break;
             evaluate(saver, next, mode);
         }
@@ -253,7 +274,7 @@ Contender CommandLine(const QByteArray& label, const QByteArray& command)
 
 } // namespace
 
-int RunCalibration(const QByteArray& self, const QByteArray& work, int every, bool searching)
+int RunCalibration(const QByteArray& self, const QByteArray& work, int every, CalibrationPart part)
 {
     const QByteArray absolute = QFileInfo(QString::fromUtf8(work)).absoluteFilePath().toUtf8();
     QByteArray sources;
@@ -263,140 +284,103 @@ int RunCalibration(const QByteArray& self, const QByteArray& work, int every, bo
     RemoveTree(folder);
     vips_concurrency_set(1);
 
-    std::vector<Sample> subset, all;
-    if ((searching && !PrepareSamples(sources, folder + "/subset", every, &subset)) ||
-        !PrepareSamples(sources, folder + "/all", 1, &all))
-        return 1;
-    if (searching)
-        std::fprintf(stderr, "Calibrating on %zu crops of %d x %d, checking on %zu\n",
-                     subset.size(), kCropSide, kCropSide, all.size());
-    else
-        std::fprintf(stderr, "Checking the table on %zu crops of %d x %d\n", all.size(), kCropSide,
-                     kCropSide);
-
     const std::vector<const SaverEntry*> lossy = LossySavers();
     const SaverEntry* jpeg = platform::graphics::FindSaver(FOUR_CHAR_CODE("JPEG"));
     if (!jpeg)
         return 1;
-    Calibration search(subset, folder + "/subset");
-    std::map<OSType, std::vector<Measured>> chosen;
-    for (const SaverEntry* saver : lossy) {
-        for (size_t level = 0; level < std::size(saver->levels); ++level) {
-            const platform::graphics::LevelSetting& inTable = saver->levels[level];
-            if (!searching || saver == jpeg) {
-                chosen[saver->exportType].push_back({inTable.setting, inTable.options});
-                continue;
-            }
-            const Measured target = search.evaluate(*jpeg, jpeg->levels[level].setting);
-            Measured match = search.match(*saver, target.distance);
-            if (std::abs(match.distance / target.distance - 1) > kTolerance && saver->finerMode) {
-                const Measured finer = search.match(*saver, target.distance, saver->finerMode);
-                if (std::abs(finer.distance - target.distance) <
-                    std::abs(match.distance - target.distance))
-                    match = finer;
-            }
-            chosen[saver->exportType].push_back(match);
-        }
-    }
-
-    // The chosen settings on every photo of the set.
-    Calibration check(all, folder + "/all");
-    std::map<OSType, std::vector<Measured>> measured;
-    for (const SaverEntry* saver : lossy) {
-        for (const Measured& choice : chosen[saver->exportType])
-            measured[saver->exportType].push_back(
-                check.evaluate(*saver, choice.setting, choice.mode));
-    }
-    // A setting that matched on the subset but misses on the whole set is
-    // searched again on the whole set (a format whose distance falls
-    // steeply with its setting, such as JPEG 2000, needs it); one that
-    // missed on the subset is the nearest the format has.
-    for (const SaverEntry* saver : lossy) {
-        if (!searching || saver == jpeg)
-            continue;
-        for (size_t level = 0; level < std::size(saver->levels); ++level) {
-            Measured& point = measured[saver->exportType][level];
-            const Measured& onSubset = chosen[saver->exportType][level];
-            const Measured subsetTarget = search.evaluate(*jpeg, jpeg->levels[level].setting);
-            const double target = measured[jpeg->exportType][level].distance;
-            if (std::abs(onSubset.distance / subsetTarget.distance - 1) > kTolerance ||
-                std::abs(point.distance / target - 1) <= kTolerance)
-                continue;
-            const Measured again = check.match(*saver, target, point.mode);
-            if (std::abs(again.distance - target) < std::abs(point.distance - target))
-                point = again;
-        }
-    }
+    const bool searching = part == CalibrationPart::Search;
     bool pass = true;
-    std::printf("\nCalibrated levels: median butteraugli distance over %zu crops of %d x %d "
-                "(target: JPEG's)\n",
-                all.size(), kCropSide, kCropSide);
-    std::printf("%-6s %-7s %8s %9s %9s %7s %12s\n", "format", "level", "setting", "distance",
-                "JPEG's", "ratio", "bytes/pixel");
-    for (const SaverEntry* saver : lossy) {
-        for (size_t level = 0; level < std::size(saver->levels); ++level) {
-            const Measured& point = measured[saver->exportType][level];
-            const double target = measured[jpeg->exportType][level].distance;
-            const double ratio = point.distance / target;
-            const bool within = !point.failed && std::abs(ratio - 1) <= kTolerance;
-            pass = pass && within;
-            std::printf("%-6s %-7s %8d %9.3f %9.3f %7.3f %12.4f %s%s\n", saver->extension,
-                        platform::graphics::kQualityLevelNames[level], point.setting,
-                        point.distance, target, ratio, point.bytesPerPixel, point.mode,
-                        within ? "" : "  (outside 10 %)");
+    std::vector<Check> checks;
+    if (part != CalibrationPart::Tools) {
+        std::vector<Sample> samples;
+        if (!PrepareSamples(sources, folder + "/photos", every, &samples))
+            return 1;
+        std::fprintf(stderr, "%s on %zu whole photos of the medium set\n",
+                     searching ? "Calibrating" : "Measuring the table", samples.size());
+        Calibration calibration(samples, folder + "/photos");
+        std::map<OSType, std::vector<Measured>> measured;
+        for (const SaverEntry* saver : lossy)
+            measured[saver->exportType].resize(std::size(saver->levels));
+        for (const size_t level : kSearchOrder) {
+            const Measured target = calibration.evaluate(*jpeg, jpeg->levels[level].setting);
+            measured[jpeg->exportType][level] = target;
+            for (const SaverEntry* saver : lossy) {
+                if (saver == jpeg)
+                    continue;
+                const platform::graphics::LevelSetting& inTable = saver->levels[level];
+                Measured point;
+                if (!searching) {
+                    point = calibration.evaluate(*saver, inTable.setting, inTable.options);
+                } else {
+                    point = calibration.match(*saver, target.distance, inTable.setting);
+                    if (std::abs(point.distance / target.distance - 1) > kTolerance &&
+                        saver->finerMode) {
+                        const Measured finer = calibration.match(*saver, target.distance,
+                                                                 inTable.setting, saver->finerMode);
+                        if (std::abs(finer.distance - target.distance) <
+                            std::abs(point.distance - target.distance))
+                            point = finer;
+                    }
+                }
+                measured[saver->exportType][level] = point;
+            }
         }
-    }
-    std::printf("\nFor the saver table (SaverTable.cpp):\n");
-    bool same = true;
-    for (const SaverEntry* saver : lossy) {
-        std::printf("    %s:\n     .levels = {", saver->extension);
-        for (size_t level = 0; level < std::size(saver->levels); ++level) {
-            const Measured& point = measured[saver->exportType][level];
-            std::printf("%s{.setting = %d, ", level ? ",\n                " : "", point.setting);
-            if (*point.mode)
-                std::printf(".options = \"%s\", ", point.mode);
-            std::printf(".distance = %.3f, .bytesPerPixel = %.4f", point.distance,
-                        point.bytesPerPixel);
-            const double target = measured[jpeg->exportType][level].distance;
-            std::printf(std::abs(point.distance / target - 1) > kTolerance ? ", .unmatched = true}"
-                                                                           : "}");
-            same = same && point.setting == saver->levels[level].setting &&
-                   std::string_view(point.mode) == saver->levels[level].options;
+        std::printf("\nCalibrated levels: median butteraugli distance over %zu whole photos "
+                    "(target: JPEG's)\n",
+                    samples.size());
+        std::printf("%-6s %-7s %8s %9s %9s %7s %12s\n", "format", "level", "setting", "distance",
+                    "JPEG's", "ratio", "bytes/pixel");
+        for (const SaverEntry* saver : lossy) {
+            for (size_t level = 0; level < std::size(saver->levels); ++level) {
+                const Measured& point = measured[saver->exportType][level];
+                const double target = measured[jpeg->exportType][level].distance;
+                const double ratio = point.distance / target;
+                const bool within = !point.failed && std::abs(ratio - 1) <= kTolerance;
+                pass = pass && (within || (!searching && saver->levels[level].unmatched));
+                std::printf("%-6s %-7s %8d %9.3f %9.3f %7.3f %12.4f %s%s\n", saver->extension,
+                            platform::graphics::kQualityLevelNames[level], point.setting,
+                            point.distance, target, ratio, point.bytesPerPixel, point.mode,
+                            within ? "" : "  (outside 10 %)");
+                if (!searching && saver != jpeg && !saver->levels[level].unmatched)
+                    checks.push_back({QByteArray(saver->extension) + " " +
+                                          platform::graphics::kQualityLevelNames[level] +
+                                          ": |distance / JPEG's - 1|",
+                                      std::abs(ratio - 1), kTolerance});
+            }
         }
-        std::printf("},\n");
+        std::printf("\nFor the saver table (SaverTable.cpp):\n");
+        bool same = true;
+        for (const SaverEntry* saver : lossy) {
+            std::printf("    %s:\n     .levels = {", saver->extension);
+            for (size_t level = 0; level < std::size(saver->levels); ++level) {
+                const Measured& point = measured[saver->exportType][level];
+                std::printf("%s{.setting = %d, ", level ? ",\n                " : "",
+                            point.setting);
+                if (*point.mode)
+                    std::printf(".options = \"%s\", ", point.mode);
+                std::printf(".distance = %.3f, .bytesPerPixel = %.4f", point.distance,
+                            point.bytesPerPixel);
+                const double target = measured[jpeg->exportType][level].distance;
+                std::printf(std::abs(point.distance / target - 1) > kTolerance
+                                ? ", .unmatched = true}"
+                                : "}");
+                same = same && point.setting == saver->levels[level].setting &&
+                       std::string_view(point.mode) == saver->levels[level].options;
+            }
+            std::printf("},\n");
+        }
+        std::printf(same ? "The table's settings are these.\n"
+                         : "The table's settings differ from these.\n");
     }
-    std::printf(same ? "The table's settings are these.\n"
-                     : "The table's settings differ from these.\n");
     if (searching) {
-        // The program writes with the table it was built with: whole photos
-        // and speed are measured once these rows are in it.
+        // The program writes with the table it was built with: bytes and
+        // speed are measured once these rows are in it.
         std::printf("With these rows in the saver table, bench/run.sh calibrate-check measures "
-                    "whole photos and the encoders' speed.\n");
+                    "the bytes of whole photos and the encoders' speed.\n");
         return pass ? 0 : 3;
     }
-
-    // butteraugli's distance is the picture's worst spot, which a square
-    // from the middle may miss: the levels at High on whole photos too (every
-    // 5th of the set; 25 s a photo).
-    std::vector<Sample> whole;
-    if (!PrepareSamples(sources, folder + "/whole", 5, &whole, true))
-        return 1;
-    Calibration wholeCheck(whole, folder + "/whole");
-    std::printf("\nHigh on %zu whole photos: median butteraugli distance (target: JPEG's)\n",
-                whole.size());
-    const Measured jpegWhole = wholeCheck.evaluate(*jpeg, jpeg->levels[2].setting);
-    std::vector<Check> wholeChecks;
-    for (const SaverEntry* saver : lossy) {
-        const Measured point =
-            wholeCheck.evaluate(*saver, saver->levels[2].setting, saver->levels[2].options);
-        std::printf("%-6s %8d %9.3f %9.3f %7.3f %12.4f\n", saver->extension, point.setting,
-                    point.distance, jpegWhole.distance, point.distance / jpegWhole.distance,
-                    point.bytesPerPixel);
-        if (saver != jpeg && !saver->levels[2].unmatched)
-            wholeChecks.push_back(
-                {QByteArray(saver->extension) + " High on whole photos: |distance / JPEG's - 1|",
-                 std::abs(point.distance / jpegWhole.distance - 1), kTolerance});
-    }
+    if (part == CalibrationPart::Levels)
+        return PrintChecks(checks) ? 0 : 3;
 
     // Whole photos at High through the program, and the encoders' own tools
     // on the same photos.
@@ -419,7 +403,6 @@ int RunCalibration(const QByteArray& self, const QByteArray& work, int every, bo
     for (Row& row : rows)
         row.peerBytes = jpegBytes;
     PrintTable("Whole photos at High (x peer: bytes against JPEG's at High)", rows);
-    std::vector<Check> checks = wholeChecks;
     for (size_t i = 0; i < lossy.size(); ++i) {
         const QByteArray extension = lossy[i]->extension;
         const double most = extension == "webp" ? 0.9 : extension == "jpg" ? 1.0 : 0.7;

@@ -9,14 +9,15 @@
 # Between them, a row per quality level on the medium set (time and bytes).
 # `bench/run.sh engine`, `bench/run.sh quality`, `bench/run.sh app` or
 # `bench/run.sh parallel` runs one part only. `bench/run.sh calibrate`, not
-# part of the whole run (about 40 minutes on 2 cores), remakes the saver
+# part of the whole run (about 90 minutes on 2 cores), remakes the saver
 # table's quality levels: for each lossy format the setting whose butteraugli
-# distance matches JPEG's at each level, printed as rows for the table;
-# TESSALY_CALIBRATE_EVERY=K searches on every Kth photo (default 5).
-# `bench/run.sh calibrate-check` (about 35 minutes) measures the table's
-# settings the same way, then High on 8 whole photos, the bytes of whole
-# photos at High against JPEG's and the AVIF, HEIF and JPEG XL encoders' own
-# tools beside the program. TESSALY_BENCH_JOBS sets N (the machine's cores by
+# distance matches JPEG's at each level on whole photos, printed as rows for
+# the table; TESSALY_CALIBRATE_EVERY=K searches on every Kth photo of the
+# medium set (default 5). `bench/run.sh calibrate-check` measures the table's
+# settings the same way (about 40 minutes), then the bytes of whole photos at
+# High against JPEG's and the AVIF, HEIF and JPEG XL encoders' own tools
+# beside the program (about 10); `bench/run.sh calibrate-check levels` or
+# `tools` runs one of the two. TESSALY_BENCH_JOBS sets N (the machine's cores by
 # default). Prints the tables and the targets; exits nonzero when a target
 # is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR, default
 # build/release/bench-work) for the next run.
@@ -67,6 +68,7 @@ if [ "$part" = calibrate ]; then
     build/release/bin/tessaly_bench calibrate "$work" ${TESSALY_CALIBRATE_EVERY:-} || status=$?
 fi
 if [ "$part" = calibrate-check ]; then
-    build/release/bin/tessaly_bench calibrate-check "$work" || status=$?
+    build/release/bin/tessaly_bench calibrate-check "$work" ${TESSALY_CALIBRATE_EVERY:-5} \
+        ${2:-} || status=$?
 fi
 exit "$status"

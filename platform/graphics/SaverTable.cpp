@@ -29,29 +29,28 @@ namespace
 // JPEG sets the scale: Low, Normal, High and Best are its Q 25, 50, 75 (the
 // level the common tools use by default) and 100. Every other lossy format
 // writes, at each level, the setting of its own quality option whose median
-// butteraugli distance from the source matches JPEG's there, over the
-// benchmark's medium set (40 photo-like 3000 × 2000 JPEGs of Q 92); the
-// levels' distances and bytes stand beside each setting. bench/run.sh
-// calibrate measures them again and prints the rows for a new libvips or
-// encoder. 1024 (codecLosslessQuality) picks the lossless mode where the
-// format has one.
-// The distances are measured on a square from the middle of each photo.
-// butteraugli's distance is the worst spot of a picture, and on whole photos
+// butteraugli distance from the source matches JPEG's there, over whole
+// photos of the benchmark's medium set (40 photo-like 3000 × 2000 JPEGs of
+// Q 92; the search runs on every 7th, 25 s a comparison); the levels'
+// distances and bytes stand beside each setting. bench/run.sh calibrate
+// measures them again and prints the rows for a new libvips or encoder.
+// 1024 (codecLosslessQuality) picks the lossless mode where the format has
+// one.
+// butteraugli's distance is the worst spot of a picture, and on these photos
 // that is a saturated edge: formats that halve the colour resolution blurred
 // it (4.3 to 4.5 at High against JPEG's 2.8, which keeps a 4:4:4 source's
 // colour). So HEIF and AVIF keep a 4:4:4 JPEG's colour resolution as JPEG
 // does, and WebP, whose lossy mode cannot, converts it with libwebp's sharp
-// (iterative) subsampling; bench/run.sh calibrate-check measures High on
-// whole photos too.
+// (iterative) subsampling. Squares from the middle of the photos, which
+// miss that edge, placed HEIF's High 15 % closer to the source than JPEG
+// and AVIF's 10 % further.
 // Where no setting comes within 10 % of JPEG's distance the nearest is kept
 // and marked: Best in WebP (lossy WebP is always subsampled and stops at
-// 0.75 at Q 100; its near-lossless mode at 87, 0.40, is the nearest, at
-// 0.72 of JPEG's bytes), AVIF and JPEG XL (their Q 99 lands 20 to 40 %
-// above JPEG's 0.31, Q 100 below it: closer to the source at 0.93 and 0.62 of
-// JPEG's bytes), HEIF at Normal (x265 takes the quality in steps: 37 and
-// 38 give 12 % above JPEG's distance, 39 and 40 as much below) and JPEG 2000
-// at Low, High and Best (a step of its Q moves the distance by 20 % or more
-// there).
+// 1.33 at Q 100; its near-lossless mode gives 0.54 from 81 to 99, the
+// nearest to JPEG's 0.34), HEIF at Low (x265 takes the quality in steps of
+// two: 31 and 32 give 13 % above JPEG's distance, 33 and 34 14 % below),
+// JPEG XL at Best (Q 99 lands 13 % above, Q 100 22 % below) and JPEG 2000 at
+// Best (no Q comes below 0.49).
 //
 // Options chosen with bench/run.sh; the figures are from its corpus of
 // photo-like pictures, against ImageMagick's mogrify at -quality 75:
@@ -102,10 +101,10 @@ constexpr SaverEntry kSavers[] = {
      .fullChromaOptions = "subsample_mode=off",
      .reencodeAbove = UInt64(32) << 20,
      .qualityOption = "Q",
-     .levels = {{.setting = 25, .distance = 6.723, .bytesPerPixel = 0.0144},
-                {.setting = 50, .distance = 3.865, .bytesPerPixel = 0.0217},
-                {.setting = 75, .distance = 2.672, .bytesPerPixel = 0.0460},
-                {.setting = 100, .distance = 0.308, .bytesPerPixel = 0.6648}},
+     .levels = {{.setting = 25, .distance = 7.556, .bytesPerPixel = 0.0295},
+                {.setting = 50, .distance = 4.044, .bytesPerPixel = 0.0407},
+                {.setting = 75, .distance = 2.784, .bytesPerPixel = 0.0688},
+                {.setting = 100, .distance = 0.342, .bytesPerPixel = 0.6480}},
      .keepsTransparency = false,
      .iptcHome = IptcHome::App13},
     {.exportType = FOUR_CHAR_CODE("PNGf"),
@@ -121,13 +120,13 @@ constexpr SaverEntry kSavers[] = {
      .saver = "webpsave_target",
      .fullChromaOptions = "smart_subsample=true",
      .qualityOption = "Q",
-     .levels = {{.setting = 43, .distance = 6.399, .bytesPerPixel = 0.0049},
-                {.setting = 73, .distance = 3.814, .bytesPerPixel = 0.0136},
-                {.setting = 80, .distance = 2.718, .bytesPerPixel = 0.0287},
+     .levels = {{.setting = 43, .distance = 7.529, .bytesPerPixel = 0.0062},
+                {.setting = 71, .distance = 4.040, .bytesPerPixel = 0.0205},
+                {.setting = 81, .distance = 2.858, .bytesPerPixel = 0.0473},
                 {.setting = 87,
                  .options = "near_lossless=true",
-                 .distance = 0.395,
-                 .bytesPerPixel = 0.4791,
+                 .distance = 0.539,
+                 .bytesPerPixel = 0.5270,
                  .unmatched = true}},
      .losslessOption = "lossless",
      .finerMode = "near_lossless=true",
@@ -154,10 +153,10 @@ constexpr SaverEntry kSavers[] = {
      .options = "compression=hevc",
      .fullChromaOptions = "subsample_mode=off",
      .qualityOption = "Q",
-     .levels = {{.setting = 34, .distance = 6.389, .bytesPerPixel = 0.0028},
-                {.setting = 39, .distance = 3.419, .bytesPerPixel = 0.0168, .unmatched = true},
-                {.setting = 43, .distance = 2.530, .bytesPerPixel = 0.0434},
-                {.setting = 85, .distance = 0.290, .bytesPerPixel = 0.5255}},
+     .levels = {{.setting = 31, .distance = 8.541, .bytesPerPixel = 0.0027, .unmatched = true},
+                {.setting = 37, .distance = 4.297, .bytesPerPixel = 0.0255},
+                {.setting = 41, .distance = 3.034, .bytesPerPixel = 0.0480},
+                {.setting = 84, .distance = 0.336, .bytesPerPixel = 0.4267}},
      .losslessOption = "lossless",
      .probeEncoder = true},
     {.exportType = FOUR_CHAR_CODE("avif"),
@@ -168,10 +167,10 @@ constexpr SaverEntry kSavers[] = {
      .options = "compression=av1,effort=3",
      .fullChromaOptions = "subsample_mode=off",
      .qualityOption = "Q",
-     .levels = {{.setting = 50, .distance = 6.712, .bytesPerPixel = 0.0027},
-                {.setting = 65, .distance = 3.944, .bytesPerPixel = 0.0175},
-                {.setting = 73, .distance = 2.740, .bytesPerPixel = 0.0342},
-                {.setting = 100, .distance = 0.216, .bytesPerPixel = 0.6215, .unmatched = true}},
+     .levels = {{.setting = 51, .distance = 7.614, .bytesPerPixel = 0.0036},
+                {.setting = 67, .distance = 4.097, .bytesPerPixel = 0.0355},
+                {.setting = 75, .distance = 2.845, .bytesPerPixel = 0.0601},
+                {.setting = 100, .distance = 0.331, .bytesPerPixel = 0.6423}},
      .losslessOption = "lossless",
      .probeEncoder = true},
     {.exportType = FOUR_CHAR_CODE("jxl "),
@@ -180,10 +179,10 @@ constexpr SaverEntry kSavers[] = {
      .mimeType = "image/jxl",
      .saver = "jxlsave_target",
      .qualityOption = "Q",
-     .levels = {{.setting = 25, .distance = 6.944, .bytesPerPixel = 0.0038},
-                {.setting = 68, .distance = 3.897, .bytesPerPixel = 0.0112},
-                {.setting = 81, .distance = 2.611, .bytesPerPixel = 0.0269},
-                {.setting = 100, .distance = 0.246, .bytesPerPixel = 0.4089, .unmatched = true}},
+     .levels = {{.setting = 37, .distance = 7.348, .bytesPerPixel = 0.0033},
+                {.setting = 68, .distance = 3.954, .bytesPerPixel = 0.0124},
+                {.setting = 79, .distance = 2.795, .bytesPerPixel = 0.0295},
+                {.setting = 99, .distance = 0.387, .bytesPerPixel = 0.2189, .unmatched = true}},
      .losslessOption = "lossless"},
     {.exportType = FOUR_CHAR_CODE("jp2 "),
      .description = QT_TRANSLATE_NOOP("ExtensionPopup", "JPEG 2000 image"),
@@ -191,10 +190,10 @@ constexpr SaverEntry kSavers[] = {
      .mimeType = "image/jp2",
      .saver = "jp2ksave_target",
      .qualityOption = "Q",
-     .levels = {{.setting = 38, .distance = 6.034, .bytesPerPixel = 0.0259, .unmatched = true},
-                {.setting = 41, .distance = 4.041, .bytesPerPixel = 0.0864},
-                {.setting = 45, .distance = 2.372, .bytesPerPixel = 0.1900, .unmatched = true},
-                {.setting = 100, .distance = 0.448, .bytesPerPixel = 0.5079, .unmatched = true}},
+     .levels = {{.setting = 41, .distance = 7.350, .bytesPerPixel = 0.1047},
+                {.setting = 46, .distance = 4.131, .bytesPerPixel = 0.2237},
+                {.setting = 50, .distance = 2.875, .bytesPerPixel = 0.3250},
+                {.setting = 100, .distance = 0.494, .bytesPerPixel = 0.4871, .unmatched = true}},
      .losslessOption = "lossless"},
     {.exportType = FOUR_CHAR_CODE("PPM "),
      .description = QT_TRANSLATE_NOOP("ExtensionPopup", "Portable pixmap"),

@@ -31,9 +31,8 @@ struct PictureShape {
 
 // The encoder setting a quality level writes with, and what it gave when the
 // table was calibrated (bench/run.sh calibrate): the median butteraugli
-// distance from the source and the median output bytes per pixel over the
-// benchmark's medium set, measured on a 768 × 768 square from the middle of
-// each photo, encoded on its own.
+// distance from the source and the median output bytes per pixel over whole
+// photos of the benchmark's medium set.
 struct LevelSetting {
     int setting = 0;
     // Options of a mode the level writes in where the quality option alone
