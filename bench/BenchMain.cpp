@@ -15,7 +15,7 @@
 //                                              quality level for each lossy
 //                                              format, searched on every Kth
 //                                              whole photo of the medium set
-//                                              (default 5)
+//                                              (default 7)
 //   tessaly_bench calibrate-check <work folder> [K] [levels|tools]  the
 //                                              same measurements of the saver
 //                                              table's settings, then the
@@ -201,7 +201,7 @@ int main(int argc, char** argv)
     if (args.size() == 2 && args[0] == "quality")
         return RunQualityBenchmark(args[1]);
     if (args.size() >= 2 && args.size() <= 3 && args[0] == "calibrate")
-        return RunCalibration(gSelf, args[1], args.size() == 3 ? std::max(1, args[2].toInt()) : 5,
+        return RunCalibration(gSelf, args[1], args.size() == 3 ? std::max(1, args[2].toInt()) : 7,
                               CalibrationPart::Search);
     if (args.size() >= 2 && args.size() <= 4 && args[0] == "calibrate-check") {
         const QByteArray which = args.size() == 4 ? args[3] : "all";

@@ -9,15 +9,17 @@
 # Between them, a row per quality level on the medium set (time and bytes).
 # `bench/run.sh engine`, `bench/run.sh quality`, `bench/run.sh app` or
 # `bench/run.sh parallel` runs one part only. `bench/run.sh calibrate`, not
-# part of the whole run (about 90 minutes on 2 cores), remakes the saver
+# part of the whole run (about an hour on 2 cores), remakes the saver
 # table's quality levels: for each lossy format the setting whose butteraugli
 # distance matches JPEG's at each level on whole photos, printed as rows for
 # the table; TESSALY_CALIBRATE_EVERY=K searches on every Kth photo of the
-# medium set (default 5). `bench/run.sh calibrate-check` measures the table's
-# settings the same way (about 40 minutes), then the bytes of whole photos at
-# High against JPEG's and the AVIF, HEIF and JPEG XL encoders' own tools
-# beside the program (about 10); `bench/run.sh calibrate-check levels` or
-# `tools` runs one of the two. TESSALY_BENCH_JOBS sets N (the machine's cores by
+# medium set (default 7, as the table was made). `bench/run.sh
+# calibrate-check` measures the table's settings the same way on every 5th
+# (TESSALY_CHECK_EVERY), mostly other photos (about 30 minutes), then the
+# bytes of whole photos at High against JPEG's and the AVIF, HEIF and JPEG
+# XL encoders' own tools beside the program (about 10);
+# `bench/run.sh calibrate-check levels` or `tools` runs one of the two.
+# TESSALY_BENCH_JOBS sets N (the machine's cores by
 # default). Prints the tables and the targets; exits nonzero when a target
 # is missed. The corpus stays in the work folder (TESSALY_BENCH_DIR, default
 # build/release/bench-work) for the next run.
@@ -65,10 +67,10 @@ if [ "$part" = all ] || [ "$part" = parallel ]; then
         { s=$?; [ "$status" -ne 0 ] || status=$s; }
 fi
 if [ "$part" = calibrate ]; then
-    build/release/bin/tessaly_bench calibrate "$work" ${TESSALY_CALIBRATE_EVERY:-} || status=$?
+    build/release/bin/tessaly_bench calibrate "$work" ${TESSALY_CALIBRATE_EVERY:-7} || status=$?
 fi
 if [ "$part" = calibrate-check ]; then
-    build/release/bin/tessaly_bench calibrate-check "$work" ${TESSALY_CALIBRATE_EVERY:-5} \
+    build/release/bin/tessaly_bench calibrate-check "$work" ${TESSALY_CHECK_EVERY:-5} \
         ${2:-} || status=$?
 fi
 exit "$status"

@@ -31,7 +31,7 @@ namespace
 // writes, at each level, the setting of its own quality option whose median
 // butteraugli distance from the source matches JPEG's there, over whole
 // photos of the benchmark's medium set (40 photo-like 3000 × 2000 JPEGs of
-// Q 92; the search runs on every 7th, 25 s a comparison); the levels'
+// Q 92; the search runs on every 7th, 12 s a comparison); the levels'
 // distances and bytes stand beside each setting. bench/run.sh calibrate
 // measures them again and prints the rows for a new libvips or encoder.
 // 1024 (codecLosslessQuality) picks the lossless mode where the format has
