@@ -179,8 +179,9 @@ public:
 
     // The setting of saver whose distance is nearest target, starting at
     // start unless what is known rules it out: steps of growing size until
-    // the target lies between two known settings, then interpolation between them (the distance
-    // falls with the setting, roughly exponentially), halving where that does not narrow.
+    // the target lies between two known settings, then interpolation
+    // between them (the distance falls with the setting, roughly
+    // exponentially), halving where that does not narrow.
     Measured match(const SaverEntry& saver, double target, int start, const char* mode = "")
     {
         const auto error = [target](const Measured& p) {
