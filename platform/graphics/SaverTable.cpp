@@ -41,14 +41,14 @@ namespace
 // it (4.3 to 4.5 at High against JPEG's 2.8, which keeps a 4:4:4 source's
 // colour). So HEIF and AVIF keep a 4:4:4 JPEG's colour resolution as JPEG
 // does, and WebP, whose lossy mode cannot, converts it with libwebp's sharp
-// (iterative) subsampling. Squares from the middle of the photos, which
-// miss that edge, placed HEIF's High 15 % closer to the source than JPEG
-// and AVIF's 10 % further.
+// (iterative) subsampling. A calibration on squares from the middle of the
+// photos, which miss that edge, left HEIF's High 15 % closer to the source
+// than JPEG's on whole photos and AVIF's 10 % further.
 // Where no setting comes within 10 % of JPEG's distance the nearest is kept
 // and marked: Best in WebP (lossy WebP is always subsampled and stops at
 // 1.33 at Q 100; its near-lossless mode gives 0.54 from 81 to 99, the
 // nearest to JPEG's 0.34), HEIF at Low (x265 takes the quality in steps of
-// two: 31 and 32 give 13 % above JPEG's distance, 33 and 34 14 % below),
+// two: 31 and 32 give 13 % above JPEG's distance, 33 gives 14 % below),
 // JPEG XL at Best (Q 99 lands 13 % above, Q 100 22 % below) and JPEG 2000 at
 // Best (no Q comes below 0.49).
 //
